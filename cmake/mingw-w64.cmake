@@ -1,0 +1,15 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(_prefix x86_64-w64-mingw32)
+find_program(CMAKE_CXX_COMPILER NAMES ${_prefix}-g++-posix ${_prefix}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${_prefix}-windres REQUIRED)
+set(CMAKE_FIND_ROOT_PATH /usr/${_prefix})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Tests built here run under Wine.
+find_program(LUMIO_WINE NAMES wine wine64)
+if(LUMIO_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${LUMIO_WINE})
+endif()

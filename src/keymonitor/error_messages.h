@@ -1,0 +1,17 @@
+// The texts of the failure message boxes.
+#pragma once
+
+#include <string>
+
+#include "seam/failure.h"
+
+namespace lumio {
+
+// "Lumio Load - Error: <number> <description>"
+std::string LoadErrorText(const Failure& failure);
+// The key click's answer to a missing list file.
+inline constexpr const char* kListMissingText = "Lumio Load - Error: 53, file list.txt not found.";
+// A failure no handler catches.
+std::string UncaughtErrorText(const Failure& failure);
+
+}  // namespace lumio

@@ -1,0 +1,167 @@
+#include "keymonitor/frm_osd.h"
+
+#include <exception>
+#include <system_error>
+
+#include "keymonitor/error_messages.h"
+#include "keymonitor/form_layout.h"
+#include "keymonitor/key_list.h"
+#include "keymonitor/module1.h"
+#include "overlay/cosd.h"
+
+namespace lumio {
+
+namespace {
+
+struct BannerLine {
+  std::string_view text;
+  std::int32_t top;
+};
+
+constexpr Colour kBannerColour = kGreen;
+constexpr std::int32_t kBannerLeft = 250;
+
+}  // namespace
+
+frmOSD::frmOSD(const Platform& platform) : platform_(platform) {
+  for (const KeyDesc& key : frmOSDLayout().keys) keyBackColor_[static_cast<std::size_t>(key.index)] = key.backColor;
+}
+
+std::filesystem::path frmOSD::KeyListPath() const {
+  return platform_.environment.programDirectory() / kKeyListName;
+}
+
+int frmOSD::Run() {
+  platform_.window.createWindow(frmOSDLayout(), *this);
+  Dispatch([this] { Form_Load(); });
+  if (!ended_) {
+    platform_.window.showWindow();
+    platform_.window.runEventLoop();
+  }
+  programEnding();
+  return exitStatus_;
+}
+
+template <class Handler>
+void frmOSD::Dispatch(Handler&& handler) {
+  if (ended_) return;  // nothing runs once the program has been told to end
+  try {
+    handler();
+  } catch (const Failure& failure) {
+    ReportUncaught(failure);
+  } catch (const std::exception& error) {
+    ReportUncaught(Failure(51, std::string("Internal error: ") + error.what()));
+  }
+}
+
+void frmOSD::keyClicked(int index) {
+  Dispatch([this, index] { KEY_Click(static_cast<std::int16_t>(index)); });
+}
+
+void frmOSD::controlClicked(Control control) {
+  Dispatch([this, control] {
+    switch (control) {
+      case Control::cmdShow: cmdShow_Click(); break;
+      case Control::cmdRemove: cmdRemove_Click(); break;
+      case Control::cmdCapNum: cmdCapNum_Click(); break;
+      case Control::cmdHideIcons: cmdHideIcons_Click(); break;
+      case Control::cmdShowicons: cmdShowicons_Click(); break;
+      case Control::Text1: break;
+    }
+  });
+}
+
+void frmOSD::timerTicked(TimerName timer) {
+  Dispatch([this, timer] {
+    switch (timer) {
+      case TimerName::tmrAbout: tmrAbout_Timer(); break;
+      case TimerName::Timer1: Timer1_Timer(); break;
+      case TimerName::tmrTestCaps: tmrTestCaps_Timer(); break;
+      case TimerName::tmrRemoveText: tmrRemoveText_Timer(); break;
+    }
+  });
+}
+
+void frmOSD::ReportUncaught(const Failure& failure) {
+  exitStatus_ = 1;
+  try {
+    platform_.window.messageBox(UncaughtErrorText(failure), MessageIcon::Stop, kAppTitle);
+  } catch (...) {  // nothing left to report with; end anyway
+  }
+  EndProgram();
+}
+
+void frmOSD::EndProgram() {
+  ended_ = true;
+  platform_.window.endProgram();
+}
+
+// Whatever way the program goes, a user must not be left without desktop
+// icons or with our text stuck on the screen.
+void frmOSD::programEnding() {
+  if (tidiedUp_) return;
+  tidiedUp_ = true;
+  try {
+    if (iconsHiddenByUs_) cmdShowicons_Click();
+    if (overlayPainted_) cmdRemove_Click();
+  } catch (...) {  // best effort on the way out
+  }
+}
+
+void frmOSD::ShowLoadError(const Failure& failure) {
+  failureBoxOpen_ = true;
+  try {
+    platform_.window.messageBox(LoadErrorText(failure), MessageIcon::Information, kAppTitle);
+  } catch (...) {
+    failureBoxOpen_ = false;
+    throw;
+  }
+  failureBoxOpen_ = false;
+}
+
+void frmOSD::Form_Load() {
+  // Checked before anything else: a second copy leaves no trace at all.
+  if (platform_.instance.anotherInstanceRunning()) {
+    EndProgram();
+    return;
+  }
+  try {
+    bAllowShow = kTrue;
+    OpenKeyboardDevice();
+    LockReader = std::make_unique<clsKeyboard>(platform_.lockKeys);
+    cmdHideIcons_Click();
+
+    static constexpr BannerLine kLines[] = {
+        {"Displays the Caps-Lock status on screen.", 340},
+        {"Press Caps Lock at any time to see it here.", 360},
+        {"Version: 1.1.5", 380},
+    };
+    cOSD banner(platform_.screen);
+    banner.Font()->Bold(kTrue);
+    banner.Font()->SizePoints(32);
+    overlayPainted_ = true;
+    banner.ShowText("About: Lumio", 300, kBannerLeft, kBannerColour);
+    banner.Font()->SizePoints(20);
+    for (const BannerLine& line : kLines) banner.ShowText(line.text, line.top, kBannerLeft, kBannerColour);
+    banner.ShowText(std::string("Visit our website: ").append(kWebsite), 400, kBannerLeft, kBannerColour);
+  } catch (const Failure& failure) {
+    if (failure.number() == failures::kFileNotFound) {
+      // Only reached when something the load needs is missing; a list the
+      // user already has is theirs and stays.
+      std::error_code ec;
+      if (!std::filesystem::exists(KeyListPath(), ec)) WriteDefaultKeyList(KeyListPath());
+    } else {
+      ShowLoadError(failure);
+    }
+  }
+}
+
+void frmOSD::tmrAbout_Timer() {
+  cOSD(platform_.screen).RemoveText();
+  overlayPainted_ = false;
+  cmdShowicons_Click();
+  platform_.window.setTimerEnabled(TimerName::tmrAbout, false);
+  platform_.window.setTimerEnabled(TimerName::Timer1, true);
+}
+
+}  // namespace lumio

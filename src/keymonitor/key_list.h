@@ -1,0 +1,65 @@
+// "list.txt": the watched key codes, one per line, read whole on every pass.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lumio {
+
+inline constexpr std::string_view kKeyListName = "list.txt";
+
+// Receives each line's text and code, in file order. It may throw; the file
+// is closed before the failure goes on.
+class KeyListAction {
+ public:
+  virtual void operator()(std::string_view keyLine, std::int32_t keyCode) = 0;
+
+ protected:
+  ~KeyListAction() = default;
+};
+
+// One pass over the file. Lines end at CR LF or a lone CR; a lone LF stays in
+// the line. Failures: 53 missing file, 13 not a number (a blank line too),
+// 6 beyond 32 bits. Memory stays bounded whatever the file holds.
+void ReadKeyList(const std::filesystem::path& file, std::string_view decimalSeparator, KeyListAction& action);
+
+// Replaces the file with the 103 default codes, CR LF after each: 422 bytes
+// in one write.
+void WriteDefaultKeyList(const std::filesystem::path& file);
+const std::string& DefaultKeyListBytes();
+
+// Turns one line's text into its key code: blanks around, a sign, a fraction
+// with the given separator and an exponent are accepted; the value is
+// rounded toward negative infinity. Exact for any length of text.
+class KeyCodeParser {
+ public:
+  explicit KeyCodeParser(std::string_view decimalSeparator) : separator_(decimalSeparator) {}
+  void reset();
+  void feed(char c);
+  // Throws Failure 13 or 6.
+  std::int32_t finish() const;
+
+ private:
+  enum class State { Leading, Sign, Separator, Integer, Fraction, ExponentMark, ExponentSign, Exponent, Trailing, Bad };
+  static constexpr int kKeptDigits = 24;
+
+  void digit(int d, bool inFraction);
+  void startSeparator(char c);
+
+  std::string_view separator_;
+  State state_ = State::Leading;
+  std::size_t separatorMatched_ = 0;
+  bool negative_ = false;
+  bool sawMantissaDigit_ = false;
+  bool exponentNegative_ = false;
+  char digits_[kKeptDigits] = {};
+  int keptDigits_ = 0;
+  bool nonzeroBeyondKept_ = false;
+  std::int64_t integerSignificant_ = 0;     // significant digits before the separator
+  std::int64_t fractionLeadingZeros_ = 0;   // zeros after the separator before the first significant digit
+  std::int64_t exponent_ = 0;
+};
+
+}  // namespace lumio
