@@ -1,0 +1,76 @@
+#include "fakes/fake_platform.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace lumio::fakes {
+
+void FakeKeyboard::open(NativeHandle window) {
+  if (openFailure) throw *openFailure;
+  openedWith = window;
+}
+
+void FakeKeyboard::getState(KeyboardState& out) {
+  ++snapshots;
+  if (stateFailure) throw *stateFailure;
+  if (!openedWith) throw failures::ObjectNotSet();
+  out = state;
+}
+
+std::int16_t FakeLockKeys::getKeyState(int virtualKey) {
+  asked.push_back(virtualKey);
+  if (fail) throw Failure(-2147467259, "Unspecified error");
+  const auto found = states.find(virtualKey);
+  return found == states.end() ? std::int16_t{0} : found->second;
+}
+
+void FakeScreen::drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour,
+                          std::string_view text) {
+  if (drawFailure) throw *drawFailure;
+  draws.push_back({font, x, y, colour, std::string(text)});
+}
+
+void FakeScreen::repaintAll() {
+  if (repaintFailure) throw *repaintFailure;
+  repaintsAfterDraw.push_back(draws.size());
+}
+
+std::vector<DrawRecord> FakeScreen::visible() const {
+  const std::size_t from = repaintsAfterDraw.empty() ? 0 : repaintsAfterDraw.back();
+  return {draws.begin() + static_cast<std::ptrdiff_t>(from), draws.end()};
+}
+
+void FakeIcons::setVisible(bool show) {
+  if (failure) throw *failure;
+  calls.push_back(show);
+  if (present) visible = show;
+}
+
+TempFolder::TempFolder() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device seed;
+  path_ = std::filesystem::temp_directory_path() /
+          ("lumio-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+  std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void FakePlatform::writeList(std::string_view bytes) const {
+  std::ofstream out(listPath(), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string FakePlatform::readList() const { return ReadFileBytes(listPath()); }
+
+std::string ReadFileBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace lumio::fakes

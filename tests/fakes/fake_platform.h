@@ -1,0 +1,115 @@
+// Fakes of everything else the platform gives, and one bundle of them all.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_window_system.h"
+#include "seam/failure.h"
+#include "seam/platform.h"
+
+namespace lumio::fakes {
+
+class FakeKeyboard final : public KeyboardDevice {
+ public:
+  void open(NativeHandle window) override;
+  void getState(KeyboardState& out) override;
+
+  void press(int code) { state[static_cast<std::size_t>(code)] = 0x80; }
+  void release(int code) { state[static_cast<std::size_t>(code)] = 0; }
+
+  KeyboardState state{};
+  std::optional<Failure> openFailure;
+  std::optional<Failure> stateFailure;
+  std::optional<NativeHandle> openedWith;
+  int snapshots = 0;
+};
+
+class FakeLockKeys final : public LockKeySource {
+ public:
+  std::int16_t getKeyState(int virtualKey) override;
+  std::map<int, std::int16_t> states;
+  std::vector<int> asked;
+  bool fail = false;
+};
+
+struct DrawRecord {
+  FontRequest font;
+  std::int32_t x, y;
+  Colour colour;
+  std::string text;
+};
+
+class FakeScreen final : public ScreenSurface {
+ public:
+  void drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour,
+                std::string_view text) override;
+  void repaintAll() override;
+  // What would be visible: the draws since the last repaint.
+  std::vector<DrawRecord> visible() const;
+  std::vector<DrawRecord> draws;
+  std::vector<std::size_t> repaintsAfterDraw;  // how many draws had happened at each repaint
+  std::optional<Failure> drawFailure;
+  std::optional<Failure> repaintFailure;
+};
+
+class FakeIcons final : public DesktopIcons {
+ public:
+  void setVisible(bool visible) override;
+  bool present = true;
+  bool visible = true;
+  std::vector<bool> calls;
+  std::optional<Failure> failure;
+};
+
+class FakeInstance final : public InstanceGuard {
+ public:
+  bool anotherInstanceRunning() override { return other; }
+  bool other = false;
+};
+
+// A fresh folder of its own, removed with everything in it at the end.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class FakeEnvironment final : public ProgramEnvironment {
+ public:
+  std::filesystem::path programDirectory() override { return elsewhere.empty() ? folder.path() : elsewhere; }
+  std::string decimalSeparator() override { return separator; }
+  TempFolder folder;
+  std::filesystem::path elsewhere;  // set to move the program somewhere else
+  std::string separator = ".";
+};
+
+struct FakePlatform {
+  FakeWindowSystem window;
+  FakeKeyboard keyboard;
+  FakeLockKeys lockKeys;
+  FakeScreen screen;
+  FakeIcons icons;
+  FakeInstance instance;
+  FakeEnvironment environment;
+
+  Platform platform() { return {window, keyboard, lockKeys, screen, icons, instance, environment}; }
+  std::filesystem::path listPath() const { return environment.folder.path() / "list.txt"; }
+  void writeList(std::string_view bytes) const;
+  std::string readList() const;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& file);
+
+}  // namespace lumio::fakes

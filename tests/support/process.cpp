@@ -1,0 +1,192 @@
+#include "support/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace lumio::testing {
+
+TempFolder::TempFolder(const std::string& prefix) {
+  std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("cannot make a temporary folder: " + std::string(std::strerror(errno)));
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ExitStatus::describe() const {
+  if (code) return "exit status " + std::to_string(*code);
+  if (signal) return "killed by signal " + std::to_string(*signal) + " (" + strsignal(*signal) + ")";
+  return "not exited";
+}
+
+namespace {
+
+// The environment the child gets: ours, less what is unset, with what is set
+// replacing any earlier value.
+std::vector<std::string> ChildEnvironment(const ChildProcess::Options& options) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    bool drop = false;
+    for (const std::string& unset : options.unsetEnvironment) drop = drop || name == unset;
+    for (const auto& set : options.setEnvironment) drop = drop || name == set.first;
+    if (!drop) env.push_back(entry);
+  }
+  for (const auto& [name, value] : options.setEnvironment) env.push_back(name + "=" + value);
+  return env;
+}
+
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+ExitStatus Decode(int status) {
+  ExitStatus exit;
+  if (WIFEXITED(status)) exit.code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) exit.signal = WTERMSIG(status);
+  return exit;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const Options& options) {
+  std::vector<std::string> argv{options.executable.string()};
+  argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
+  std::vector<std::string> env = ChildEnvironment(options);
+  std::vector<char*> argvPointers = CStrings(argv);
+  std::vector<char*> envPointers = CStrings(env);
+  const std::string out = (outputFolder_.path() / "stdout").string();
+  const std::string err = (outputFolder_.path() / "stderr").string();
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (!options.workingFolder.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
+
+  // The program's own SIGTERM/SIGINT handling is under test: it must not
+  // inherit a blocked or ignored signal from whatever runs the tests.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int s : {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGCHLD}) sigaddset(&defaults, s);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  const int result = posix_spawn(&pid_, argv[0].c_str(), &actions, &attributes, argvPointers.data(), envPointers.data());
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (result != 0) {
+    pid_ = -1;
+    throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(result));
+  }
+}
+
+ChildProcess::~ChildProcess() { stop(); }
+
+bool ChildProcess::running() {
+  if (exit_ || pid_ <= 0) return false;
+  int status = 0;
+  const pid_t r = waitpid(pid_, &status, WNOHANG);
+  if (r == pid_) {
+    exit_ = Decode(status);
+    return false;
+  }
+  return r == 0;
+}
+
+std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (running()) {
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return exit_;
+}
+
+void ChildProcess::sendSignal(int signal) {
+  if (running()) ::kill(pid_, signal);
+}
+
+void ChildProcess::stop(std::chrono::milliseconds grace) {
+  if (!running()) return;
+  ::kill(pid_, SIGTERM);
+  if (waitForExit(grace)) return;
+  ::kill(pid_, SIGKILL);
+  int status = 0;
+  if (waitpid(pid_, &status, 0) == pid_) exit_ = Decode(status);  // SIGKILL cannot be refused: no hang
+}
+
+std::string ChildProcess::standardOutput() const { return ReadWholeFile(outputFolder_.path() / "stdout"); }
+std::string ChildProcess::standardError() const { return ReadWholeFile(outputFolder_.path() / "stderr"); }
+
+std::filesystem::path CopyExecutable(const std::filesystem::path& executable, const std::filesystem::path& folder) {
+  const std::filesystem::path copy = folder / executable.filename();
+  std::filesystem::copy_file(executable, copy, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(copy, std::filesystem::status(executable).permissions());
+  return copy;
+}
+
+std::optional<double> CpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  if (!std::getline(in, text)) return std::nullopt;
+  // The command name is in parentheses and may hold blanks: count fields
+  // from the last ')'. utime and stime are fields 14 and 15.
+  const std::size_t close = text.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int n = 3; fields >> field; ++n) {
+    if (n == 14) utime = std::stoull(field);
+    if (n == 15) {
+      stime = std::stoull(field);
+      return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<long> PeakResidentKib(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return std::nullopt;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace lumio::testing

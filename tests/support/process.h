@@ -1,0 +1,86 @@
+// Starting the real program from a test: a child process with its own
+// environment and working folder, its output kept in files, waited for with
+// a time limit and never left behind. Plus the few /proc figures the
+// end-to-end tests and measurements read about it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lumio::testing {
+
+// A fresh folder under the system's temporary folder, removed with
+// everything in it when this goes away.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "lumio-test");
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// How a child exited; exactly one of the two is set once it has.
+struct ExitStatus {
+  std::optional<int> code;    // it returned or called exit()
+  std::optional<int> signal;  // a signal ended it
+  std::string describe() const;
+};
+
+class ChildProcess {
+ public:
+  struct Options {
+    std::filesystem::path executable;
+    std::vector<std::string> arguments;  // without argv[0]
+    std::filesystem::path workingFolder;  // empty: the test's own
+    std::vector<std::pair<std::string, std::string>> setEnvironment;
+    std::vector<std::string> unsetEnvironment;
+  };
+
+  // Throws std::runtime_error when the process cannot be started.
+  explicit ChildProcess(const Options& options);
+  // Still running: asked to stop (SIGTERM), then killed after two seconds.
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+  bool running();
+  // The exit status once it has exited within the time, else nothing.
+  std::optional<ExitStatus> waitForExit(std::chrono::milliseconds timeout);
+  void sendSignal(int signal);
+  // SIGTERM, a bounded wait, then SIGKILL: whatever happens, it is gone.
+  void stop(std::chrono::milliseconds grace = std::chrono::seconds(2));
+
+  std::string standardOutput() const;
+  std::string standardError() const;
+
+ private:
+  TempFolder outputFolder_{"lumio-child-output"};
+  pid_t pid_ = -1;
+  std::optional<ExitStatus> exit_;
+};
+
+// The executable copied into the folder, keeping its permissions; returns
+// the copy's path.
+std::filesystem::path CopyExecutable(const std::filesystem::path& executable, const std::filesystem::path& folder);
+
+// User plus system CPU time the process has used so far, in seconds
+// (clock-tick resolution). Nothing when /proc has no such process.
+std::optional<double> CpuSeconds(pid_t pid);
+// VmHWM from /proc/<pid>/status: the peak resident set, in KiB.
+std::optional<long> PeakResidentKib(pid_t pid);
+
+std::string ReadWholeFile(const std::filesystem::path& file);
+
+}  // namespace lumio::testing

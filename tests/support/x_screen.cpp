@@ -1,0 +1,159 @@
+#include "support/x_screen.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace lumio::testing {
+
+bool IsOverlayGreen(Rgb c) { return c.g >= 200 && c.r <= 60 && c.b <= 60; }
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+XScreen::XScreen() {
+  dpy_ = XOpenDisplay(nullptr);
+  if (dpy_ == nullptr)
+    throw std::runtime_error("cannot open the X display (is DISPLAY set? run the tests through scripts/test.sh)");
+}
+
+XScreen::~XScreen() {
+  if (dpy_ != nullptr) XCloseDisplay(dpy_);
+}
+
+::Window XScreen::root() const { return DefaultRootWindow(dpy_); }
+int XScreen::width() const { return DisplayWidth(dpy_, DefaultScreen(dpy_)); }
+int XScreen::height() const { return DisplayHeight(dpy_, DefaultScreen(dpy_)); }
+
+void XScreen::sync() const { XSync(dpy_, False); }
+
+ScreenImage XScreen::grab(int x, int y, int w, int h) const {
+  ScreenImage image{x, y, w, h, {}};
+  XImage* xi = XGetImage(dpy_, root(), x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
+  if (xi == nullptr) throw std::runtime_error("XGetImage failed");
+  image.pixels.reserve(static_cast<std::size_t>(w * h));
+  for (int py = 0; py < h; ++py)
+    for (int px = 0; px < w; ++px) {
+      const unsigned long p = XGetPixel(xi, px, py);
+      image.pixels.push_back({static_cast<int>((p & xi->red_mask) >> 16), static_cast<int>((p & xi->green_mask) >> 8),
+                              static_cast<int>(p & xi->blue_mask)});
+    }
+  XDestroyImage(xi);
+  return image;
+}
+
+int XScreen::countGreen(int x, int y, int w, int h) const {
+  const ScreenImage image = grab(x, y, w, h);
+  int n = 0;
+  for (const Rgb& c : image.pixels) n += IsOverlayGreen(c) ? 1 : 0;
+  return n;
+}
+
+::Window XScreen::createWindow(int x, int y, int w, int h, std::uint32_t rgb, bool desktopType,
+                               const std::string& title) {
+  XSetWindowAttributes attrs{};
+  attrs.background_pixel = rgb;  // 24-bit TrueColor: 0xRRGGBB is the pixel value
+  attrs.event_mask = StructureNotifyMask | ExposureMask;
+  const ::Window window = XCreateWindow(dpy_, root(), x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
+                                        CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &attrs);
+  XStoreName(dpy_, window, title.c_str());
+  if (desktopType) {
+    const Atom type = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE", False);
+    const Atom desktop = XInternAtom(dpy_, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(dpy_, window, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&desktop), 1);
+  }
+  XMapWindow(dpy_, window);
+  XSync(dpy_, False);
+  WaitUntil([&] { return isViewable(window); }, std::chrono::seconds(5));
+  return window;
+}
+
+void XScreen::destroyWindow(::Window window) {
+  XDestroyWindow(dpy_, window);
+  XSync(dpy_, False);
+}
+
+bool XScreen::isViewable(::Window window) const {
+  XWindowAttributes attrs{};
+  if (XGetWindowAttributes(dpy_, window, &attrs) == 0) return false;
+  return attrs.map_state == IsViewable;
+}
+
+void XScreen::setFocus(::Window window) {
+  XSetInputFocus(dpy_, window, RevertToParent, CurrentTime);
+  XSync(dpy_, False);
+}
+
+namespace {
+
+bool HasTitle(Display* dpy, ::Window w, const std::string& title) {
+  char* name = nullptr;
+  if (XFetchName(dpy, w, &name) != 0 && name != nullptr) {
+    const bool same = title == name;
+    XFree(name);
+    if (same) return true;
+  }
+  const Atom netName = XInternAtom(dpy, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(dpy, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
+      data != nullptr) {
+    const bool same = title == std::string(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    return same;
+  }
+  return false;
+}
+
+::Window FindTitled(Display* dpy, ::Window w, const std::string& title, int depth) {
+  if (HasTitle(dpy, w, title)) return w;
+  if (depth > 4) return 0;
+  ::Window rootReturn = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(dpy, w, &rootReturn, &parent, &children, &count) == 0) return 0;
+  ::Window found = 0;
+  for (unsigned i = 0; i < count && found == 0; ++i) found = FindTitled(dpy, children[i], title, depth + 1);
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+::Window XScreen::findWindowByTitle(const std::string& title) const { return FindTitled(dpy_, root(), title, 0); }
+
+void XScreen::pressKey(unsigned long keysym) {
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), True, CurrentTime);
+  XSync(dpy_, False);
+}
+
+void XScreen::releaseKey(unsigned long keysym) {
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), False, CurrentTime);
+  XSync(dpy_, False);
+}
+
+void XScreen::tapKey(unsigned long keysym) {
+  pressKey(keysym);
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  releaseKey(keysym);
+}
+
+bool XScreen::capsLockOn() const {
+  Bool on = False;
+  XkbGetNamedIndicator(dpy_, XInternAtom(dpy_, "Caps Lock", False), nullptr, &on, nullptr, nullptr);
+  return on != False;
+}
+
+}  // namespace lumio::testing

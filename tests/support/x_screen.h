@@ -1,0 +1,71 @@
+// Test-side access to a real X display: read the screen back, press keys
+// through XTest, make windows of our own and watch them.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lumio::testing {
+
+struct Rgb {
+  int r, g, b;
+};
+
+struct ScreenImage {
+  int x = 0, y = 0, width = 0, height = 0;
+  std::vector<Rgb> pixels;  // row by row
+  Rgb at(int px, int py) const { return pixels[static_cast<std::size_t>(py * width + px)]; }
+};
+
+// Pure green text as the overlay paints it (anti-aliased edges excluded).
+bool IsOverlayGreen(Rgb c);
+
+// Waits, polling every 10 ms, until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+class XScreen {
+ public:
+  // Opens $DISPLAY; throws std::runtime_error with a clear message without one.
+  XScreen();
+  ~XScreen();
+  XScreen(const XScreen&) = delete;
+  XScreen& operator=(const XScreen&) = delete;
+
+  Display* display() const { return dpy_; }
+  ::Window root() const;
+  int width() const;
+  int height() const;
+
+  ScreenImage grab(int x, int y, int width, int height) const;
+  int countGreen(int x, int y, int width, int height) const;
+
+  // A plain top-level window filled with one colour, mapped and viewable
+  // when this returns. desktopType marks it _NET_WM_WINDOW_TYPE_DESKTOP.
+  ::Window createWindow(int x, int y, int width, int height, std::uint32_t rgb, bool desktopType = false,
+                        const std::string& title = "lumio test window");
+  void destroyWindow(::Window window);
+  bool isViewable(::Window window) const;
+  void setFocus(::Window window);
+
+  // The first window (depth first) whose WM_NAME or _NET_WM_NAME is title.
+  ::Window findWindowByTitle(const std::string& title) const;
+
+  void pressKey(unsigned long keysym);
+  void releaseKey(unsigned long keysym);
+  void tapKey(unsigned long keysym);
+
+  // Caps Lock's indicator as the server has it.
+  bool capsLockOn() const;
+
+  void sync() const;
+
+ private:
+  Display* dpy_ = nullptr;
+};
+
+}  // namespace lumio::testing
