@@ -27,8 +27,9 @@ frmOSD::frmOSD(const Platform& platform) : platform_(platform) {
   for (const KeyDesc& key : frmOSDLayout().keys) keyBackColor_[static_cast<std::size_t>(key.index)] = key.backColor;
 }
 
-std::filesystem::path frmOSD::KeyListPath() const {
-  return platform_.environment.programDirectory() / kKeyListName;
+const std::filesystem::path& frmOSD::KeyListPath() {
+  if (keyListPath_.empty()) keyListPath_ = platform_.environment.programDirectory() / kKeyListName;
+  return keyListPath_;
 }
 
 int frmOSD::Run() {

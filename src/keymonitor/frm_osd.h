@@ -55,7 +55,7 @@ class frmOSD final : public WindowEvents {
   std::int32_t KeyCode() const { return keyCode_; }
   const std::string& KeyLine() const { return keyLine_; }
   bool Ended() const { return ended_; }
-  std::filesystem::path KeyListPath() const;
+  const std::filesystem::path& KeyListPath();
 
  private:
   void CheckKey(std::int32_t keyCode);
@@ -72,6 +72,7 @@ class frmOSD final : public WindowEvents {
   std::array<Colour, 256> keyBackColor_{};
   std::int32_t keyCode_ = 0;
   std::string keyLine_;
+  std::filesystem::path keyListPath_;  // the program's folder does not move while it runs
   std::unique_ptr<clsKeyboard> LockReader;
   Boolean CapsLockOn = kFalse;
   Boolean NumLockOn = kFalse;

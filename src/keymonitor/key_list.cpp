@@ -143,7 +143,9 @@ std::int32_t KeyCodeParser::finish() const {
 }
 
 void ReadKeyList(const std::filesystem::path& file, std::string_view decimalSeparator, KeyListAction& action) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in;
+  in.rdbuf()->pubsetbuf(nullptr, 0);  // we read in blocks of our own: no stream buffer to allocate per pass
+  in.open(file, std::ios::binary);
   if (!in.is_open()) {
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);

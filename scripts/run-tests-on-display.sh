@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs both test suites on the display xvfb-run gave us (see test.sh).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Preparing the Wine prefix in $WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+wineserver -p 60 >/dev/null 2>&1  # keep one server for the whole run
+
+status=0
+echo "== Windows build (under Wine)"
+ctest --preset win32 || status=1
+echo "== Linux build"
+ctest --preset x11 || status=1
+
+wineserver -k >/dev/null 2>&1 || true
+if [ $status -eq 0 ]; then echo "All test suites passed."; else echo "Some tests FAILED."; fi
+exit $status
