@@ -1,0 +1,142 @@
+#include "e2e/e2e_support.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace lumio::testing::e2e {
+
+std::filesystem::path ProgramExecutable() {
+  if (const char* overridden = std::getenv("LUMIO_EXE"); overridden != nullptr && *overridden != '\0')
+    return overridden;
+  return LUMIO_EXE;
+}
+
+std::string DefaultKeyListBytes() {
+  std::string bytes;
+  for (int code = 1; code <= 83; ++code) bytes += std::to_string(code) + "\r\n";
+  for (int code : {88, 156, 157, 181, 183, 184, 197, 199, 200, 201, 203, 205, 207, 208, 209, 210, 211, 219, 220, 221})
+    bytes += std::to_string(code) + "\r\n";
+  return bytes;
+}
+
+std::string TitleOf(Display* dpy, ::Window window) {
+  const Atom netName = XInternAtom(dpy, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(dpy, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
+          Success &&
+      data != nullptr) {
+    std::string title(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    if (!title.empty()) return title;
+  }
+  char* name = nullptr;
+  if (XFetchName(dpy, window, &name) != 0 && name != nullptr) {
+    std::string title = name;
+    XFree(name);
+    return title;
+  }
+  return {};
+}
+
+namespace {
+
+bool Viewable(Display* dpy, ::Window window) {
+  XWindowAttributes attrs{};
+  return XGetWindowAttributes(dpy, window, &attrs) != 0 && attrs.map_state == IsViewable;
+}
+
+std::vector<::Window> Children(Display* dpy, ::Window window) {
+  ::Window rootReturn = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  std::vector<::Window> result;
+  if (XQueryTree(dpy, window, &rootReturn, &parent, &children, &count) == 0) return result;
+  result.assign(children, children + count);
+  if (children != nullptr) XFree(children);
+  return result;
+}
+
+void CollectTitled(Display* dpy, ::Window window, const std::string& title, int depth, std::vector<::Window>& found) {
+  for (::Window child : Children(dpy, window)) {
+    if (TitleOf(dpy, child) == title) {
+      if (Viewable(dpy, child)) found.push_back(child);
+    } else if (depth < 3) {
+      CollectTitled(dpy, child, title, depth + 1, found);
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<::Window> ViewableWindowsTitled(const XScreen& screen, const std::string& title) {
+  std::vector<::Window> found;
+  CollectTitled(screen.display(), screen.root(), title, 1, found);
+  return found;
+}
+
+std::vector<::Window> ViewableTopLevels(const XScreen& screen) {
+  std::vector<::Window> viewable;
+  for (::Window child : Children(screen.display(), screen.root()))
+    if (Viewable(screen.display(), child)) viewable.push_back(child);
+  return viewable;
+}
+
+void SendDeleteWindow(const XScreen& screen, ::Window window) {
+  Display* dpy = screen.display();
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(dpy, window, False, NoEventMask, &event);
+  XSync(dpy, False);
+}
+
+void RepaintRoot(const XScreen& screen) {
+  XClearArea(screen.display(), screen.root(), 0, 0, 0, 0, True);
+  XSync(screen.display(), False);
+}
+
+GreenArea FindGreen(const ScreenImage& image) {
+  GreenArea area;
+  area.rowCounts.assign(static_cast<std::size_t>(image.height), 0);
+  for (int py = 0; py < image.height; ++py)
+    for (int px = 0; px < image.width; ++px) {
+      if (!IsOverlayGreen(image.at(px, py))) continue;
+      const int sx = image.x + px, sy = image.y + py;
+      if (area.count == 0) {
+        area.left = area.right = sx;
+        area.top = area.bottom = sy;
+      }
+      ++area.count;
+      ++area.rowCounts[static_cast<std::size_t>(py)];
+      area.left = std::min(area.left, sx);
+      area.right = std::max(area.right, sx);
+      area.top = std::min(area.top, sy);
+      area.bottom = std::max(area.bottom, sy);
+    }
+  return area;
+}
+
+GreenArea GrabGreen(const XScreen& screen, int x, int y, int width, int height) {
+  return FindGreen(screen.grab(x, y, width, height));
+}
+
+std::optional<int> FirstGreenRow(const GreenArea& area, int imageTop, int from, int to) {
+  for (int y = from; y < to; ++y) {
+    const int row = y - imageTop;
+    if (row < 0 || row >= static_cast<int>(area.rowCounts.size())) continue;
+    if (area.rowCounts[static_cast<std::size_t>(row)] > 0) return y;
+  }
+  return std::nullopt;
+}
+
+}  // namespace lumio::testing::e2e

@@ -1,0 +1,408 @@
+// The real program on a real X display: started from a copy in a fresh
+// folder, watched from outside through the screen, the window tree and the
+// files it writes. Every wait is bounded; every child is stopped and the
+// Caps Lock state put back whatever happens.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <thread>
+
+#include "e2e/e2e_support.h"
+#include "support/process.h"
+#include "support/x_screen.h"
+
+namespace lumio::testing::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
+// The area every text of the program lands in, with room around it: the
+// banner's five lines (y 300-420) and the 72 px announcement (y 300-372).
+constexpr int kAreaX = 0, kAreaY = 250, kAreaWidth = 1280, kAreaHeight = 200;
+
+// Only the last 20 KiB of the program's own output go into a failure message.
+std::string Tail(const std::string& text) { return text.size() > 20000 ? text.substr(text.size() - 20000) : text; }
+
+enum class Ending;
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  // Starts the program, ends it one way while the banner is up and checks
+  // nothing is left behind.
+  void EndDuringIntroduction(Ending ending);
+
+  void SetUp() override {
+    screen_ = std::make_unique<XScreen>();
+    capsWasOn_ = screen_->capsLockOn();
+    if (capsWasOn_) SetCapsLock(false);
+    RepaintRoot(*screen_);
+    programFolder_ = std::make_unique<TempFolder>("lumio-e2e-program");
+    workFolder_ = std::make_unique<TempFolder>("lumio-e2e-cwd");
+    executable_ = CopyExecutable(ProgramExecutable(), programFolder_->path());
+  }
+
+  void TearDown() override {
+    if (capsHeld_) screen_->releaseKey(XK_Caps_Lock);
+    for (auto& program : programs_) {
+      program->stop();
+      if (HasFailure())
+        std::cerr << "--- program stderr (pid " << program->pid() << "):\n" << Tail(program->standardError()) << "\n";
+    }
+    programs_.clear();
+    for (::Window window : windows_) screen_->destroyWindow(window);
+    windows_.clear();
+    if (screen_->capsLockOn() != capsWasOn_) SetCapsLock(capsWasOn_);
+    RepaintRoot(*screen_);
+  }
+
+  void SetCapsLock(bool on) {
+    if (screen_->capsLockOn() == on) return;
+    screen_->tapKey(XK_Caps_Lock);
+    WaitUntil([&] { return screen_->capsLockOn() == on; }, 2s);
+  }
+
+  ChildProcess& Start(const std::filesystem::path& executable,
+                      std::vector<std::pair<std::string, std::string>> setEnvironment = {},
+                      std::vector<std::string> unsetEnvironment = {}) {
+    ChildProcess::Options options;
+    options.executable = executable;
+    // A working folder of its own shows the list file goes next to the
+    // executable, not wherever the program was started from.
+    options.workingFolder = workFolder_->path();
+    options.setEnvironment = std::move(setEnvironment);
+    options.unsetEnvironment = std::move(unsetEnvironment);
+    programs_.push_back(std::make_unique<ChildProcess>(options));
+    return *programs_.back();
+  }
+  ChildProcess& Start() { return Start(executable_); }
+
+  ::Window MakeWindow(int x, int y, int w, int h, std::uint32_t rgb, bool desktop = false) {
+    const ::Window window = screen_->createWindow(x, y, w, h, rgb, desktop);
+    windows_.push_back(window);
+    return window;
+  }
+
+  // The desktop sits below the text area so that erasing the text is seen
+  // on the bare root and on an ordinary window lying across its right half.
+  void MakeDesktopAndApplication() {
+    desktop_ = MakeWindow(0, 600, 1280, 424, 0x305070, true);
+    application_ = MakeWindow(700, 280, 500, 200, 0x808080);
+  }
+
+  ::Window WaitForMainWindow(ChildProcess& program) {
+    ::Window main = 0;
+    WaitUntil(
+        [&] {
+          const auto titled = ViewableWindowsTitled(*screen_, kTitle);
+          if (!titled.empty()) main = titled.front();
+          return main != 0 || !program.running();
+        },
+        5s);
+    return main;
+  }
+
+  GreenArea AreaGreen() const { return GrabGreen(*screen_, kAreaX, kAreaY, kAreaWidth, kAreaHeight); }
+  bool AreaHasGreen() const { return AreaGreen().any(); }
+
+  // The introduction is over: desktop back, banner gone, first poll done.
+  bool WaitForPolling(std::chrono::milliseconds timeout) {
+    const std::filesystem::path list = programFolder_->path() / "list.txt";
+    return WaitUntil([&] { return screen_->isViewable(desktop_) && !AreaHasGreen() && std::filesystem::exists(list); },
+                     timeout);
+  }
+
+  std::unique_ptr<XScreen> screen_;
+  std::unique_ptr<TempFolder> programFolder_, workFolder_;
+  std::filesystem::path executable_;
+  std::vector<std::unique_ptr<ChildProcess>> programs_;
+  std::vector<::Window> windows_;
+  ::Window desktop_ = 0, application_ = 0;
+  bool capsWasOn_ = false;
+  bool capsHeld_ = false;
+};
+
+// --- The introduction -------------------------------------------------------
+
+TEST_F(ProgramTest, IntroductionPaintsTheBannerHidesTheDesktopAndThenWritesTheDefaultList) {
+  MakeDesktopAndApplication();
+  const auto started = Clock::now();
+  ChildProcess& program = Start();
+
+  // Five bands: their cell tops and heights.
+  struct Band {
+    int top, height;
+  };
+  constexpr Band kBands[] = {{300, 32}, {340, 20}, {360, 20}, {380, 20}, {400, 20}};
+  GreenArea banner;
+  const bool painted = WaitUntil(
+      [&] {
+        banner = AreaGreen();
+        for (const Band& band : kBands)
+          if (!FirstGreenRow(banner, kAreaY, band.top, band.top + band.height)) return false;
+        return true;
+      },
+      3s);
+  const long long bannerMs = MsSince(started);
+  ASSERT_TRUE(painted) << "no five-line banner 3 s after start; " << program.standardError();
+  std::cout << "[ figures  ] banner complete " << bannerMs << " ms after start\n";
+
+  // Each line's first green row is at its cell top, give or take the font's
+  // internal leading; nothing above the first line or below the last.
+  EXPECT_FALSE(FirstGreenRow(banner, kAreaY, kAreaY, 300)) << "green above the banner";
+  EXPECT_FALSE(FirstGreenRow(banner, kAreaY, 420, kAreaY + kAreaHeight)) << "green below the banner";
+  for (const Band& band : kBands) {
+    const auto first = FirstGreenRow(banner, kAreaY, band.top, band.top + band.height);
+    ASSERT_TRUE(first);
+    EXPECT_LE(*first, band.top + band.height * 3 / 10) << "line with its cell at y=" << band.top;
+  }
+  EXPECT_GE(banner.left, kTextLeft - 2);
+  EXPECT_LE(banner.left, kTextLeft + 8);
+  EXPECT_GT(banner.right, kTextLeft + 300) << "the lines are long; the banner looks cut";
+
+  EXPECT_TRUE(WaitUntil([&] { return !screen_->isViewable(desktop_); }, 2s)) << "desktop window still mapped";
+  EXPECT_NE(WaitForMainWindow(program), 0u) << "no window titled \"" << kTitle << "\"";
+
+  // Well inside the seven seconds everything is still as it was, and the
+  // list file is written by the first poll, not before.
+  std::this_thread::sleep_until(started + 5s);
+  ASSERT_TRUE(program.running());
+  EXPECT_TRUE(AreaHasGreen()) << "banner gone before 5 s";
+  EXPECT_FALSE(screen_->isViewable(desktop_)) << "desktop back before 5 s";
+  EXPECT_FALSE(std::filesystem::exists(programFolder_->path() / "list.txt")) << "list written during the introduction";
+
+  const bool erased = WaitUntil([&] { return !AreaHasGreen() && screen_->isViewable(desktop_); }, 8s);
+  const long long endMs = MsSince(started);
+  ASSERT_TRUE(erased) << "banner still shown or desktop still hidden " << endMs << " ms after start";
+  std::cout << "[ figures  ] introduction over " << endMs << " ms after start\n";
+
+  const std::filesystem::path list = programFolder_->path() / "list.txt";
+  const std::string expected = DefaultKeyListBytes();
+  ASSERT_EQ(expected.size(), 422u);
+  WaitUntil([&] { return ReadWholeFile(list) == expected; }, 3s);
+  EXPECT_EQ(ReadWholeFile(list), expected);
+  EXPECT_FALSE(std::filesystem::exists(workFolder_->path() / "list.txt")) << "list written to the working folder";
+  EXPECT_TRUE(program.running()) << program.standardError();
+}
+
+// --- The Caps Lock announcement ---------------------------------------------
+
+TEST_F(ProgramTest, CapsLockIsAnnouncedAfterReleaseWhileAnotherWindowHasTheFocus) {
+  MakeDesktopAndApplication();
+  ChildProcess& program = Start();
+  ASSERT_NE(WaitForMainWindow(program), 0u) << program.standardError();
+  ASSERT_TRUE(WaitForPolling(15s)) << "the introduction did not end";
+  screen_->setFocus(application_);
+
+  // Held well past 700 ms: every poll restarts the timer, so nothing shows.
+  screen_->pressKey(XK_Caps_Lock);
+  capsHeld_ = true;
+  const auto pressed = Clock::now();
+  bool greenWhileHeld = false;
+  while (Clock::now() - pressed < 1500ms && !greenWhileHeld) {
+    greenWhileHeld = AreaHasGreen();
+    std::this_thread::sleep_for(20ms);
+  }
+  screen_->releaseKey(XK_Caps_Lock);
+  capsHeld_ = false;
+  const auto released = Clock::now();
+  EXPECT_FALSE(greenWhileHeld) << "announced while the key was still down";
+  ASSERT_TRUE(screen_->capsLockOn());
+
+  // Waits for one announcement and returns its extent once fully drawn.
+  const auto announcement = [&](Clock::time_point from, const char* what) {
+    const bool shown = WaitUntil([&] { return AreaHasGreen(); }, 5s);
+    const long long shownMs = MsSince(from);
+    const auto shownAt = Clock::now();
+    EXPECT_TRUE(shown) << what << " not announced within 5 s";
+    EXPECT_GE(shownMs, 350) << what << " announced too soon after release";
+    std::this_thread::sleep_for(100ms);
+    const GreenArea text = AreaGreen();
+    const bool gone = WaitUntil([&] { return !AreaHasGreen(); }, 5s);
+    const long long shownForMs = MsSince(shownAt);
+    EXPECT_TRUE(gone) << what << " still on the screen 5 s later";
+    EXPECT_GE(shownForMs, 200) << what << " erased too soon";
+    std::cout << "[ figures  ] " << what << ": shown " << shownMs << " ms after release, for about " << shownForMs
+              << " ms\n";
+    return text;
+  };
+
+  const GreenArea on = announcement(released, "Caps Lock is ON");
+  ASSERT_TRUE(on.any());
+  EXPECT_GE(on.left, kTextLeft - 2);
+  EXPECT_LE(on.left, kTextLeft + 10);
+  EXPECT_GE(on.top, kTextTop - 1);
+  EXPECT_LE(on.top, kTextTop + 72 * 3 / 10);
+  EXPECT_LE(on.bottom, kTextTop + 72);
+  EXPECT_GT(on.right, 700) << "the text should run across the application window";
+
+  screen_->tapKey(XK_Caps_Lock);
+  const auto releasedAgain = Clock::now();
+  ASSERT_FALSE(screen_->capsLockOn());
+  const GreenArea off = announcement(releasedAgain, "Caps Lock is OFF");
+  ASSERT_TRUE(off.any());
+  EXPECT_NEAR(off.left, on.left, 2);
+  EXPECT_NEAR(off.top, on.top, 2);
+  EXPECT_GT(off.right, on.right + 10) << "\"Caps Lock is OFF\" should be wider than \"Caps Lock is ON\"";
+  EXPECT_TRUE(program.running()) << program.standardError();
+}
+
+// --- One instance -----------------------------------------------------------
+
+TEST_F(ProgramTest, SecondStartLeavesNoTrace) {
+  MakeDesktopAndApplication();
+  ChildProcess& first = Start();
+  ASSERT_NE(WaitForMainWindow(first), 0u) << first.standardError();
+  ASSERT_TRUE(WaitForPolling(15s)) << "the introduction did not end";
+
+  // A copy in another folder is still the same program for the same user.
+  TempFolder otherFolder("lumio-e2e-second");
+  ChildProcess& second = Start(CopyExecutable(ProgramExecutable(), otherFolder.path()));
+  bool disturbed = false;
+  std::size_t mostTitled = 0;
+  std::optional<ExitStatus> exit;
+  const auto started = Clock::now();
+  while (!(exit = second.waitForExit(10ms)) && Clock::now() - started < 5s) {
+    disturbed = disturbed || !screen_->isViewable(desktop_) || AreaHasGreen();
+    mostTitled = std::max(mostTitled, ViewableWindowsTitled(*screen_, kTitle).size());
+  }
+  ASSERT_TRUE(exit) << "the second start did not end within 5 s";
+  EXPECT_EQ(exit->code, 0) << exit->describe() << "\n" << second.standardError();
+  std::cout << "[ figures  ] second start ended after " << MsSince(started) << " ms\n";
+  EXPECT_FALSE(disturbed) << "the second start hid the desktop or painted on the screen";
+  EXPECT_LE(mostTitled, 1u) << "the second start showed a window";
+  EXPECT_FALSE(std::filesystem::exists(otherFolder.path() / "list.txt")) << "the second start wrote a list";
+  EXPECT_TRUE(first.running()) << "the first instance went away";
+  EXPECT_EQ(ViewableWindowsTitled(*screen_, kTitle).size(), 1u);
+}
+
+// --- Ending during the introduction -----------------------------------------
+
+enum class Ending { CloseWindow, Terminate, Interrupt };
+
+void ProgramTest::EndDuringIntroduction(Ending ending) {
+  MakeDesktopAndApplication();
+  ChildProcess& program = Start();
+  const ::Window main = WaitForMainWindow(program);
+  ASSERT_NE(main, 0u) << program.standardError();
+  ASSERT_TRUE(WaitUntil([&] { return AreaHasGreen() && !screen_->isViewable(desktop_); }, 3s))
+      << "no banner, or the desktop was not hidden";
+  std::this_thread::sleep_for(300ms);  // let the whole banner be drawn first
+
+  switch (ending) {
+    case Ending::CloseWindow: SendDeleteWindow(*screen_, main); break;
+    case Ending::Terminate: program.sendSignal(SIGTERM); break;
+    case Ending::Interrupt: program.sendSignal(SIGINT); break;
+  }
+  const auto exit = program.waitForExit(5s);
+  ASSERT_TRUE(exit) << "still running 5 s later";
+  // Ended by a signal's default action, it could not have tidied up.
+  EXPECT_TRUE(exit->code.has_value()) << exit->describe();
+  EXPECT_TRUE(WaitUntil([&] { return screen_->isViewable(desktop_); }, 2s)) << "desktop window left unmapped";
+  EXPECT_TRUE(WaitUntil([&] { return !AreaHasGreen(); }, 2s)) << "banner left on the screen";
+}
+
+TEST_F(ProgramTest, ClosingTheWindowDuringTheIntroductionGivesBackTheDesktopAndErasesTheBanner) {
+  EndDuringIntroduction(Ending::CloseWindow);
+}
+
+TEST_F(ProgramTest, SigtermDuringTheIntroductionGivesBackTheDesktopAndErasesTheBanner) {
+  EndDuringIntroduction(Ending::Terminate);
+}
+
+TEST_F(ProgramTest, SigintDuringTheIntroductionGivesBackTheDesktopAndErasesTheBanner) {
+  EndDuringIntroduction(Ending::Interrupt);
+}
+
+// --- A bad list file --------------------------------------------------------
+
+TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
+  MakeDesktopAndApplication();
+  const std::filesystem::path list = programFolder_->path() / "list.txt";
+  const std::string listBytes = "1\r\n\r\n2\r\n";
+  {
+    std::ofstream out(list, std::ios::binary);
+    out << listBytes;
+  }
+  ChildProcess& program = Start();
+  const ::Window main = WaitForMainWindow(program);
+  ASSERT_NE(main, 0u) << program.standardError();
+
+  const std::set<::Window> known{main, desktop_, application_};
+  const auto boxes = [&] {
+    std::vector<::Window> others;
+    for (::Window w : ViewableTopLevels(*screen_))
+      if (known.count(w) == 0) others.push_back(w);
+    return others;
+  };
+  std::vector<::Window> shown;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        shown = boxes();
+        return !shown.empty();
+      },
+      15s))
+      << "no message box after the introduction";
+  ASSERT_EQ(shown.size(), 1u);
+  const ::Window box = shown.front();
+  EXPECT_EQ(TitleOf(screen_->display(), box), kTitle);
+
+  // A hundred ticks later it is still that one box, and no other.
+  const auto since = Clock::now();
+  while (Clock::now() - since < 2s) {
+    const std::vector<::Window> now = boxes();
+    ASSERT_EQ(now.size(), 1u) << "after " << MsSince(since) << " ms";
+    ASSERT_EQ(now.front(), box) << "the box was replaced by another";
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(ReadWholeFile(list), listBytes) << "the user's list was changed";
+  EXPECT_TRUE(program.running()) << program.standardError();
+}
+
+// --- No display -------------------------------------------------------------
+
+class NoDisplayTest : public ::testing::Test {
+ protected:
+  void ExpectCleanRefusal(std::vector<std::pair<std::string, std::string>> set, std::vector<std::string> unset) {
+    TempFolder folder("lumio-e2e-nodisplay");
+    ChildProcess::Options options;
+    options.executable = CopyExecutable(ProgramExecutable(), folder.path());
+    options.workingFolder = folder.path();
+    options.setEnvironment = std::move(set);
+    options.unsetEnvironment = std::move(unset);
+    ChildProcess program(options);
+    const auto exit = program.waitForExit(10s);
+    ASSERT_TRUE(exit) << "still running 10 s later";
+    ASSERT_TRUE(exit->code.has_value()) << exit->describe() << "\n" << program.standardError();
+    EXPECT_NE(*exit->code, 0);
+    std::string message = program.standardError();
+    EXPECT_FALSE(message.empty()) << "nothing said on stderr";
+    std::transform(message.begin(), message.end(), message.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(message.find("display"), std::string::npos) << "the message does not say what is missing: " << message;
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "list.txt"));
+  }
+};
+
+TEST_F(NoDisplayTest, WithoutDisplayVariableTheProgramSaysSoAndFails) {
+  ExpectCleanRefusal({}, {"DISPLAY", "WAYLAND_DISPLAY"});
+}
+
+TEST_F(NoDisplayTest, WithAnUnreachableDisplayTheProgramSaysSoAndFails) {
+  ExpectCleanRefusal({{"DISPLAY", ":987"}}, {"WAYLAND_DISPLAY"});
+}
+
+}  // namespace
+}  // namespace lumio::testing::e2e
