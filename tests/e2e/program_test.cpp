@@ -163,11 +163,16 @@ TEST_F(ProgramTest, IntroductionPaintsTheBannerHidesTheDesktopAndThenWritesTheDe
   // internal leading; nothing above the first line or below the last.
   EXPECT_FALSE(FirstGreenRow(banner, kAreaY, kAreaY, 300)) << "green above the banner";
   EXPECT_FALSE(FirstGreenRow(banner, kAreaY, 420, kAreaY + kAreaHeight)) << "green below the banner";
+  std::vector<int> leading;  // first green row less the cell top, line by line
   for (const Band& band : kBands) {
     const auto first = FirstGreenRow(banner, kAreaY, band.top, band.top + band.height);
     ASSERT_TRUE(first);
     EXPECT_LE(*first, band.top + band.height * 3 / 10) << "line with its cell at y=" << band.top;
+    leading.push_back(*first - band.top);
   }
+  // The four small lines share one font and all start with a capital.
+  for (std::size_t i = 2; i < leading.size(); ++i)
+    EXPECT_NEAR(leading[i], leading[1], 1) << "line " << i + 1 << " is off its 20 px step";
   EXPECT_GE(banner.left, kTextLeft - 2);
   EXPECT_LE(banner.left, kTextLeft + 8);
   EXPECT_GT(banner.right, kTextLeft + 300) << "the lines are long; the banner looks cut";
