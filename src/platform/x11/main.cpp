@@ -1,0 +1,41 @@
+// Lumio - Caps Lock on X11: the backend's objects around the portable form.
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "keymonitor/frm_osd.h"
+#include "platform/x11/desktop_icons_x11.h"
+#include "platform/x11/instance_guard_x11.h"
+#include "platform/x11/keyboard_x11.h"
+#include "platform/x11/program_environment_x11.h"
+#include "platform/x11/screen_surface_x11.h"
+#include "platform/x11/window_system_x11.h"
+#include "platform/x11/x11_display.h"
+
+int main() {
+  using namespace lumio::x11;
+  Display* display = SharedDisplay();
+  if (display == nullptr) {
+    const char* name = std::getenv("DISPLAY");
+    std::fprintf(stderr, "lumio-capslock: cannot open the X display %s\n",
+                 name != nullptr && name[0] != '\0' ? name : "(DISPLAY is not set)");
+    return 1;
+  }
+  try {
+    const char* name = DisplayString(display);
+    X11WindowSystem window(display);
+    X11KeyboardDevice keyboard(display);
+    X11LockKeySource lockKeys(display);
+    X11ScreenSurface screen(display);
+    X11DesktopIcons icons(display);
+    X11InstanceGuard instance(name != nullptr ? name : "");
+    X11ProgramEnvironment environment;
+    const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
+    lumio::frmOSD form(platform);
+    return form.Run();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "lumio-capslock: %s\n", error.what());
+    return 1;
+  }
+}

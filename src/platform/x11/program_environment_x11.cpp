@@ -1,0 +1,30 @@
+#include "platform/x11/program_environment_x11.h"
+
+#include <clocale>
+#include <system_error>
+
+#include "seam/failure.h"
+
+namespace lumio::x11 {
+
+std::filesystem::path X11ProgramEnvironment::programDirectory() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  // Without /proc there is no trustworthy answer, and the current folder
+  // would be a wrong one.
+  if (ec || exe.empty()) throw failures::PathFileAccessError();
+  return exe.parent_path();
+}
+
+std::string X11ProgramEnvironment::decimalSeparator() {
+  std::string separator = ".";
+  if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+    const std::lconv* conv = std::localeconv();
+    if (conv != nullptr && conv->decimal_point != nullptr && conv->decimal_point[0] != '\0')
+      separator = conv->decimal_point;
+  }
+  std::setlocale(LC_NUMERIC, "C");
+  return separator;
+}
+
+}  // namespace lumio::x11
