@@ -1,0 +1,138 @@
+// The real X11 backend objects around one form, for tests against the X
+// server in $DISPLAY. The list file lives in a temporary folder of the test.
+#pragma once
+
+#include <FL/Fl.H>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "keymonitor/form_layout.h"
+#include "keymonitor/frm_osd.h"
+#include "platform/x11/desktop_icons_x11.h"
+#include "platform/x11/instance_guard_x11.h"
+#include "platform/x11/keyboard_x11.h"
+#include "platform/x11/program_environment_x11.h"
+#include "platform/x11/screen_surface_x11.h"
+#include "platform/x11/window_system_x11.h"
+#include "platform/x11/x11_display.h"
+
+namespace lumio::x11::testing {
+
+// The program's folder is the test's own temporary one; the separator is
+// the real backend's.
+class TempProgramEnvironment final : public ProgramEnvironment {
+ public:
+  TempProgramEnvironment() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lumio-x11-XXXXXX").string();
+    folder_ = mkdtemp(pattern.data());
+  }
+  ~TempProgramEnvironment() override {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+  TempProgramEnvironment(const TempProgramEnvironment&) = delete;
+  TempProgramEnvironment& operator=(const TempProgramEnvironment&) = delete;
+
+  std::filesystem::path programDirectory() override { return folder_; }
+  std::string decimalSeparator() override { return real_.decimalSeparator(); }
+
+ private:
+  std::filesystem::path folder_;
+  X11ProgramEnvironment real_;
+};
+
+// Passes every event on to the form and counts the ticks of each timer.
+class CountingEvents final : public WindowEvents {
+ public:
+  explicit CountingEvents(WindowEvents* forward = nullptr) : forward_(forward) {}
+  void keyClicked(int index) override {
+    if (forward_) forward_->keyClicked(index);
+  }
+  void controlClicked(Control control) override {
+    if (forward_) forward_->controlClicked(control);
+  }
+  void timerTicked(TimerName timer) override {
+    ++ticks[static_cast<std::size_t>(timer)];
+    if (onTick) onTick(timer);
+    if (forward_) forward_->timerTicked(timer);
+  }
+  void programEnding() override {
+    ++endings;
+    if (forward_) forward_->programEnding();
+  }
+  int ticksOf(TimerName timer) const { return ticks[static_cast<std::size_t>(timer)]; }
+
+  std::array<int, 4> ticks{};
+  int endings = 0;
+  std::function<void(TimerName)> onTick;
+
+ private:
+  WindowEvents* forward_;
+};
+
+struct RealBackend {
+  Display* display = SharedDisplay();
+  X11WindowSystem window{display};
+  X11KeyboardDevice keyboard{display};
+  X11LockKeySource lockKeys{display};
+  X11ScreenSurface screen{display};
+  X11DesktopIcons icons{display};
+  X11InstanceGuard instance{DisplayString(display)};
+  TempProgramEnvironment environment;
+  Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
+};
+
+// Runs FLTK's loop until the condition holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    Fl::wait(0.01);
+  }
+}
+
+// Runs FLTK's loop for a while.
+inline void PumpFor(std::chrono::milliseconds time) {
+  PumpUntil([] { return false; }, time);
+}
+
+// Ends the program after a while whatever happens, closing any message box
+// too, so that no test can hang in a loop.
+class LoopDeadline {
+ public:
+  LoopDeadline(X11WindowSystem& window, double seconds) : window_(window) { Fl::add_timeout(seconds, Fire, this); }
+  ~LoopDeadline() { Fl::remove_timeout(Fire, this); }
+  LoopDeadline(const LoopDeadline&) = delete;
+  LoopDeadline& operator=(const LoopDeadline&) = delete;
+  bool fired() const { return fired_; }
+
+ private:
+  static void Fire(void* data) {
+    auto* self = static_cast<LoopDeadline*>(data);
+    self->fired_ = true;
+    self->window_.endProgram();
+  }
+  X11WindowSystem& window_;
+  bool fired_ = false;
+};
+
+class BackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(SharedDisplay(), nullptr) << "no X display: run the display tests through scripts/test.sh";
+    backend = std::make_unique<RealBackend>();
+  }
+  void TearDown() override { backend.reset(); }
+
+  std::unique_ptr<RealBackend> backend;
+};
+
+}  // namespace lumio::x11::testing

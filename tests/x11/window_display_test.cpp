@@ -1,0 +1,270 @@
+// The FLTK main window on a real display: what it is made of, its timers,
+// message boxes and the ways the loop ends.
+#include "backend_fixture.h"
+
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <X11/Xatom.h>
+
+#include <csignal>
+
+#include "support/x_screen.h"
+
+namespace lumio::x11::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using lumio::testing::WaitUntil;
+using lumio::testing::XScreen;
+
+std::vector<Atom> AtomsOf(Display* dpy, Window window, const char* property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<Atom> atoms;
+  if (XGetWindowProperty(dpy, window, XInternAtom(dpy, property, False), 0, 64, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) == Success &&
+      data != nullptr) {
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    atoms.assign(values, values + count);
+    XFree(data);
+  }
+  return atoms;
+}
+
+class WindowTest : public BackendTest {
+ protected:
+  CountingEvents events;
+};
+
+TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
+  XScreen xs;
+  backend->window.createWindow(frmOSDLayout(), events);
+  const auto xid = static_cast<Window>(backend->window.nativeHandle());
+  ASSERT_NE(xid, 0u);
+  xs.sync();
+  // Everything a window manager reads at map time is there before the map.
+  EXPECT_FALSE(xs.isViewable(xid));
+  EXPECT_EQ(xs.findWindowByTitle(std::string(kAppTitle)), xid);
+  const std::vector<Atom> motif = AtomsOf(xs.display(), xid, "_MOTIF_WM_HINTS");
+  ASSERT_EQ(motif.size(), 5u);
+  EXPECT_EQ(motif[1], 4u | 32u);       // functions: move and close
+  EXPECT_EQ(motif[2], 2u | 8u | 16u);  // decorations: border, title, menu
+  const std::vector<Atom> state = AtomsOf(xs.display(), xid, "_NET_WM_STATE");
+  ASSERT_EQ(state.size(), 1u);
+  EXPECT_EQ(state[0], XInternAtom(xs.display(), "_NET_WM_STATE_SKIP_TASKBAR", False));
+
+  XSizeHints hints{};
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(xs.display(), xid, &hints, &supplied));
+  EXPECT_EQ(hints.min_width, hints.max_width);
+  EXPECT_EQ(hints.min_height, hints.max_height);
+
+  backend->window.showWindow();
+  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(XGetWindowAttributes(xs.display(), xid, &attributes));
+  const int dpi = backend->window.dpi();
+  EXPECT_EQ(attributes.width, TwipsToPixels(frmOSDLayout().clientWidth, dpi));
+  EXPECT_EQ(attributes.height, TwipsToPixels(frmOSDLayout().clientHeight, dpi));
+  EXPECT_NEAR(attributes.x + attributes.width / 2, xs.width() / 2, 1);  // centred (no window manager here)
+  EXPECT_NEAR(attributes.y + attributes.height / 2, xs.height() / 2, 1);
+}
+
+TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  Fl_Window* window = backend->window.window();
+  const int dpi = backend->window.dpi();
+  ASSERT_EQ(window->children(), kKeyButtonCount + 6);
+
+  int previousTab = -1;
+  for (int i = 0; i < window->children(); ++i) {
+    const Fl_Widget* child = window->child(i);
+    EXPECT_GE(child->y(), window->h()) << "child " << i << " would be seen";
+    int tab = -1;
+    for (const KeyDesc& key : frmOSDLayout().keys)
+      if (backend->window.keyButton(key.index) == child) tab = key.tabIndex;
+    for (const ChildDesc& desc : frmOSDLayout().children)
+      if (backend->window.control(desc.control) == child) tab = desc.tabIndex;
+    ASSERT_GT(tab, previousTab) << "child " << i;
+    previousTab = tab;
+  }
+
+  EXPECT_EQ(backend->window.text1(), "Caps Lock is OFF");
+  const KeyDesc* caps = FindKey(kCapsLockCode);
+  const Fl_Button* capsButton = backend->window.keyButton(kCapsLockCode);
+  ASSERT_NE(capsButton, nullptr);
+  EXPECT_STREQ(capsButton->label(), "Caps Lock");
+  EXPECT_EQ(capsButton->x(), TwipsToPixels(caps->left, dpi));
+  EXPECT_EQ(capsButton->y(), TwipsToPixels(caps->top, dpi));
+  EXPECT_EQ(capsButton->w(), TwipsToPixels(caps->width, dpi));
+  EXPECT_EQ(capsButton->color(), fl_rgb_color(240, 240, 240));
+  EXPECT_EQ(backend->window.keyButton(30)->color(), fl_rgb_color(180, 180, 180));  // A starts "up"
+  EXPECT_EQ(backend->window.keyButton(14)->color(), fl_rgb_color(192, 192, 192));  // Back is light grey
+  for (int pictured : {219, 220, 221}) {
+    const Fl_Button* button = backend->window.keyButton(pictured);
+    EXPECT_NE(button->image(), nullptr) << pictured;
+    EXPECT_TRUE(button->label() == nullptr || button->label()[0] == '\0') << pictured;
+  }
+}
+
+TEST_F(WindowTest, AnUnchangedBackColourRepaintsNothing) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  Fl_Window* window = backend->window.window();
+  Fl_Button* a = backend->window.keyButton(30);
+  ASSERT_TRUE(PumpUntil([&] { return window->damage() == 0 && a->damage() == 0; }, 5s));
+
+  backend->window.setKeyBackColor(30, kActiveBorder);  // what it has already
+  EXPECT_EQ(a->damage(), 0);
+  EXPECT_EQ(window->damage(), 0);
+
+  backend->window.setKeyBackColor(30, kYellow);
+  EXPECT_NE(a->damage(), 0);
+  EXPECT_EQ(a->color(), fl_rgb_color(255, 255, 0));
+  EXPECT_EQ(a->selection_color(), fl_rgb_color(255, 255, 0));  // pressed, too
+
+  // The plain button keeps its standard look whatever its back colour.
+  Fl_Button* plain = backend->window.keyButton(1);
+  const Fl_Color standard = plain->color();
+  backend->window.setKeyBackColor(1, kYellow);
+  EXPECT_EQ(plain->color(), standard);
+}
+
+// Records the clicks the window delivers.
+class ClickLog final : public WindowEvents {
+ public:
+  void keyClicked(int index) override { keys.push_back(index); }
+  void controlClicked(Control control) override { controls.push_back(control); }
+  void timerTicked(TimerName) override {}
+  void programEnding() override {}
+  std::vector<int> keys;
+  std::vector<Control> controls;
+};
+
+TEST_F(WindowTest, ClicksNameTheirKeyOrControlUntilTheProgramEnds) {
+  ClickLog log;
+  backend->window.createWindow(frmOSDLayout(), log);
+  for (int index : {30, 0, 1, 219}) backend->window.keyButton(index)->do_callback();
+  for (Control control : {Control::cmdShow, Control::cmdRemove, Control::cmdCapNum, Control::cmdHideIcons,
+                          Control::cmdShowicons})
+    backend->window.control(control)->do_callback();
+  EXPECT_EQ(log.keys, (std::vector<int>{30, 0, 1, 219}));
+  EXPECT_EQ(log.controls, (std::vector<Control>{Control::cmdShow, Control::cmdRemove, Control::cmdCapNum,
+                                                Control::cmdHideIcons, Control::cmdShowicons}));
+
+  Fl_Button* a = backend->window.keyButton(30);
+  backend->window.endProgram();
+  a->do_callback();
+  EXPECT_EQ(log.keys.size(), 4u);
+}
+
+TEST_F(WindowTest, DescribedTimersStartAtCreationAndOthersNeverTick) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  EXPECT_TRUE(backend->window.timerRunning(TimerName::tmrAbout));
+  EXPECT_FALSE(backend->window.timerRunning(TimerName::Timer1));
+
+  backend->window.setTimerEnabled(TimerName::Timer1, true);
+  ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 5; }, 5s));
+  backend->window.setTimerEnabled(TimerName::Timer1, false);
+  const int ticks = events.ticksOf(TimerName::Timer1);
+  PumpFor(200ms);
+  EXPECT_EQ(events.ticksOf(TimerName::Timer1), ticks);
+  EXPECT_EQ(events.ticksOf(TimerName::tmrTestCaps), 0);
+  EXPECT_EQ(events.ticksOf(TimerName::tmrRemoveText), 0);
+}
+
+TEST_F(WindowTest, EnablingARunningTimerBeginsANewInterval) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.setTimerEnabled(TimerName::tmrTestCaps, true);  // 700 ms
+  PumpFor(400ms);
+  const auto restarted = std::chrono::steady_clock::now();
+  backend->window.setTimerEnabled(TimerName::tmrTestCaps, true);
+  ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::tmrTestCaps) > 0; }, 5s));
+  // Timers never fire early: a tick sooner than 700 ms after the restart
+  // could only come from the first interval.
+  EXPECT_GE(std::chrono::steady_clock::now() - restarted, 690ms);
+}
+
+TEST_F(WindowTest, TimersKeepTickingWhileAMessageBoxIsOpen) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  backend->window.setTimerEnabled(TimerName::Timer1, true);
+  std::string title;
+  int ticksWhileOpen = 0;
+  events.onTick = [&](TimerName timer) {
+    if (timer != TimerName::Timer1 || Fl::modal() == nullptr) return;
+    if (++ticksWhileOpen == 10) {
+      title = Fl::modal()->label() != nullptr ? Fl::modal()->label() : "";
+      Fl::modal()->hide();  // the user's click, as far as the box can tell
+    }
+  };
+  LoopDeadline deadline(backend->window, 10.0);
+  backend->window.messageBox("Lumio Load - Error: 57 Device I/O error", MessageIcon::Information, "Lumio - Caps Lock");
+  EXPECT_FALSE(deadline.fired());
+  EXPECT_GE(ticksWhileOpen, 10);
+  EXPECT_EQ(title, "Lumio - Caps Lock");
+}
+
+TEST_F(WindowTest, EndProgramEndsTheLoopAndNothingIsDeliveredAfterIt) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  backend->window.setTimerEnabled(TimerName::Timer1, true);
+  events.onTick = [&](TimerName) {
+    if (events.ticksOf(TimerName::Timer1) == 3) backend->window.endProgram();
+  };
+  LoopDeadline deadline(backend->window, 10.0);
+  backend->window.runEventLoop();
+  EXPECT_FALSE(deadline.fired());
+  EXPECT_EQ(events.ticksOf(TimerName::Timer1), 3);
+  backend->window.setTimerEnabled(TimerName::Timer1, true);  // too late: stays off
+  PumpFor(150ms);
+  EXPECT_EQ(events.ticksOf(TimerName::Timer1), 3);
+}
+
+TEST_F(WindowTest, TerminationSignalEndsTheLoopAndTheProgramGoesOn) {
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  backend->window.setTimerEnabled(TimerName::Timer1, true);
+  events.onTick = [&](TimerName) {
+    if (events.ticksOf(TimerName::Timer1) == 2) std::raise(SIGTERM);
+  };
+  LoopDeadline deadline(backend->window, 10.0);
+  backend->window.runEventLoop();
+  EXPECT_FALSE(deadline.fired());
+  EXPECT_EQ(events.endings, 1);
+  EXPECT_TRUE(backend->window.ending());
+  EXPECT_LE(events.ticksOf(TimerName::Timer1), 3);
+}
+
+TEST_F(WindowTest, ClosingTheWindowEndsTheLoop) {
+  XScreen xs;
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  const auto xid = static_cast<Window>(backend->window.nativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+
+  // What a window manager sends when the user clicks the close button.
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = xid;
+  close.xclient.message_type = XInternAtom(xs.display(), "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(xs.display(), "WM_DELETE_WINDOW", False));
+  close.xclient.data.l[1] = CurrentTime;
+  XSendEvent(xs.display(), xid, False, NoEventMask, &close);
+  xs.sync();
+
+  LoopDeadline deadline(backend->window, 10.0);
+  backend->window.runEventLoop();
+  EXPECT_EQ(events.endings, 1);
+  EXPECT_FALSE(deadline.fired());
+  XErrorTrap gone(xs.display());  // the window is destroyed: asking about it is an error
+  EXPECT_TRUE(WaitUntil([&] { return !xs.isViewable(xid); }, 5s));
+}
+
+}  // namespace
+}  // namespace lumio::x11::testing
