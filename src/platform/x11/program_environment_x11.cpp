@@ -17,6 +17,7 @@ std::filesystem::path X11ProgramEnvironment::programDirectory() {
 }
 
 std::string X11ProgramEnvironment::decimalSeparator() {
+  if (!separator_.empty()) return separator_;
   std::string separator = ".";
   if (std::setlocale(LC_NUMERIC, "") != nullptr) {
     const std::lconv* conv = std::localeconv();
@@ -24,7 +25,8 @@ std::string X11ProgramEnvironment::decimalSeparator() {
       separator = conv->decimal_point;
   }
   std::setlocale(LC_NUMERIC, "C");
-  return separator;
+  separator_ = separator;
+  return separator_;
 }
 
 }  // namespace lumio::x11

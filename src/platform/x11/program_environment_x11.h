@@ -1,6 +1,8 @@
 // Where the executable lives and how the user's locale writes numbers.
 #pragma once
 
+#include <string>
+
 #include "seam/program_environment.h"
 
 namespace lumio::x11 {
@@ -10,7 +12,12 @@ class X11ProgramEnvironment final : public ProgramEnvironment {
   std::filesystem::path programDirectory() override;
   // From LC_NUMERIC of the user's environment; the process itself keeps
   // the "C" numeric locale.
+  // Read once: a process's locale environment cannot change under it, and
+  // asking setlocale fifty times a second costs more than the whole pass.
   std::string decimalSeparator() override;
+
+ private:
+  std::string separator_;
 };
 
 }  // namespace lumio::x11
