@@ -1,0 +1,13 @@
+#include "platform/win32/desktop_icons_win32.h"
+
+#include "platform/win32/win32_api.h"
+
+namespace lumio::win32 {
+
+void ProgmanIcons::setVisible(bool visible) {
+  // Looked up every time: Explorer may have been restarted since.
+  const HWND progman = FindWindowExA(nullptr, nullptr, "Progman", nullptr);
+  if (progman != nullptr) ShowWindow(progman, visible ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace lumio::win32

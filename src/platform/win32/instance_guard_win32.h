@@ -1,0 +1,31 @@
+// One copy per user session: a named mutex in the session's own namespace,
+// held by the first copy until it exits.
+#pragma once
+
+#include <string>
+
+#include "platform/win32/win32_api.h"
+#include "seam/instance_guard.h"
+
+namespace lumio::win32 {
+
+inline constexpr const char* kInstanceMutexName = "Local\\Lumio-CapsLock.SingleInstance";
+
+class NamedMutexGuard final : public InstanceGuard {
+ public:
+  explicit NamedMutexGuard(std::string name = kInstanceMutexName) : name_(std::move(name)) {}
+  ~NamedMutexGuard() override;
+  NamedMutexGuard(const NamedMutexGuard&) = delete;
+  NamedMutexGuard& operator=(const NamedMutexGuard&) = delete;
+
+  // Asks the system once; later calls give the same answer.
+  bool anotherInstanceRunning() override;
+
+ private:
+  std::string name_;
+  HANDLE mutex_ = nullptr;
+  bool asked_ = false;
+  bool another_ = false;
+};
+
+}  // namespace lumio::win32

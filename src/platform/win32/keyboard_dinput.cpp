@@ -1,0 +1,50 @@
+#include "platform/win32/keyboard_dinput.h"
+
+#include "platform/win32/hresult_text.h"
+
+namespace lumio::win32 {
+
+namespace {
+
+void Check(HRESULT result) {
+  if (FAILED(result)) throw HresultFailure(result);
+}
+
+}  // namespace
+
+DirectInputKeyboard::~DirectInputKeyboard() { release(); }
+
+void DirectInputKeyboard::release() {
+  if (device_ != nullptr) {
+    device_->Unacquire();
+    device_->Release();
+    device_ = nullptr;
+  }
+  if (input_ != nullptr) {
+    input_->Release();
+    input_ = nullptr;
+  }
+}
+
+void DirectInputKeyboard::open(NativeHandle window) {
+  release();
+  Check(DirectInput8Create(instance_, DIRECTINPUT_VERSION, IID_IDirectInput8A, reinterpret_cast<void**>(&input_),
+                           nullptr));
+  Check(input_->CreateDevice(GUID_SysKeyboard, &device_, nullptr));
+  Check(device_->SetDataFormat(&c_dfDIKeyboard));
+  Check(device_->SetCooperativeLevel(ToHwnd(window), DISCL_NONEXCLUSIVE | DISCL_BACKGROUND));
+  Check(device_->Acquire());
+}
+
+void DirectInputKeyboard::getState(KeyboardState& state) {
+  if (device_ == nullptr) throw failures::ObjectNotSet();
+  HRESULT result = device_->GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
+  // A background device can still be taken away (a secure desktop, a
+  // driver reset); it comes back with one Acquire, so the user sees a
+  // failure only when that does not help.
+  if ((result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) && SUCCEEDED(device_->Acquire()))
+    result = device_->GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
+  Check(result);
+}
+
+}  // namespace lumio::win32

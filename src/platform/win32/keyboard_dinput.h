@@ -1,0 +1,34 @@
+// The system keyboard through DirectInput 8: one non-exclusive background
+// device, read as the whole 256-byte snapshot.
+#pragma once
+
+#include "platform/win32/dik_codes.h"
+#include "platform/win32/win32_api.h"
+#include "seam/keyboard_device.h"
+
+namespace lumio::win32 {
+
+class DirectInputKeyboard final : public KeyboardDevice {
+ public:
+  explicit DirectInputKeyboard(HINSTANCE instance) : instance_(instance) {}
+  ~DirectInputKeyboard() override;
+  DirectInputKeyboard(const DirectInputKeyboard&) = delete;
+  DirectInputKeyboard& operator=(const DirectInputKeyboard&) = delete;
+
+  // DirectInput8Create, CreateDevice(GUID_SysKeyboard), SetDataFormat,
+  // SetCooperativeLevel(non-exclusive, background), Acquire: the first that
+  // fails throws its HRESULT, and the steps after it are not taken.
+  void open(NativeHandle window) override;
+  void getState(KeyboardState& state) override;
+
+  bool hasDevice() const { return device_ != nullptr; }
+
+ private:
+  void release();
+
+  HINSTANCE instance_;
+  IDirectInput8A* input_ = nullptr;
+  IDirectInputDevice8A* device_ = nullptr;
+};
+
+}  // namespace lumio::win32

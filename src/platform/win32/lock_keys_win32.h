@@ -1,0 +1,13 @@
+// Lock key state as our thread's input queue has it.
+#pragma once
+
+#include "seam/lock_key_source.h"
+
+namespace lumio::win32 {
+
+class Win32LockKeys final : public LockKeySource {
+ public:
+  std::int16_t getKeyState(int virtualKey) override;
+};
+
+}  // namespace lumio::win32

@@ -1,0 +1,15 @@
+// Where the executable lives (by its module path, never the current folder)
+// and the user's decimal separator from the locale settings.
+#pragma once
+
+#include "seam/program_environment.h"
+
+namespace lumio::win32 {
+
+class Win32Environment final : public ProgramEnvironment {
+ public:
+  std::filesystem::path programDirectory() override;
+  std::string decimalSeparator() override;
+};
+
+}  // namespace lumio::win32
