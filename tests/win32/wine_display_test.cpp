@@ -1,0 +1,286 @@
+// The Windows program and the Win32 backend under Wine, watched from the X
+// side: what they paint is read back from the screen, the "Progman" window
+// is a real window we make, keys are pressed through XTest.
+//
+// Wine runs these programs in its virtual desktop "LumioTest" (set up by
+// the win32.wine_virtual_desktop fixture), which covers the whole screen.
+#include <gtest/gtest.h>
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "keymonitor/key_list.h"
+#include "support/process.h"
+#include "support/x_screen.h"
+
+namespace lumio::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+const std::filesystem::path kWin32Build = LUMIO_WIN32_BUILD_DIR;
+constexpr const char* kTitle = "Lumio - Caps Lock";
+constexpr const char* kProgmanTitle = "lumio test progman";
+
+// Where the announcement and the banner go: text cells from (250, 300) down
+// to the banner's last line at 400. The program's own window sits lower,
+// in the middle of the screen, and the Progman stand-in at the bottom right.
+struct Box {
+  int x, y, width, height;
+};
+constexpr Box kTextArea{240, 290, 880, 150};
+
+std::filesystem::path WindowsProgram() { return kWin32Build / "lumio-capslock.exe"; }
+std::filesystem::path Helper(const std::string& name) { return kWin32Build / "tests" / "win32" / name; }
+
+std::unique_ptr<ChildProcess> StartUnderWine(const std::filesystem::path& exe, std::vector<std::string> arguments = {},
+                                             const std::filesystem::path& workingFolder = {}) {
+  ChildProcess::Options options;
+  options.executable = LUMIO_WINE;
+  options.arguments.push_back(exe.string());
+  for (std::string& a : arguments) options.arguments.push_back(std::move(a));
+  options.workingFolder = workingFolder;
+  return std::make_unique<ChildProcess>(options);
+}
+
+// Runs a helper to its end (Wine's start-up included) and gives its status.
+ExitStatus RunUnderWine(const std::filesystem::path& exe, std::vector<std::string> arguments) {
+  auto child = StartUnderWine(exe, std::move(arguments));
+  const std::optional<ExitStatus> status = child->waitForExit(seconds(60));
+  if (!status) {
+    child->stop();
+    return ExitStatus{std::nullopt, 9};
+  }
+  return *status;
+}
+
+// Green's bounding columns in the box, or nothing when there is none.
+struct Extent {
+  int left, right, top, bottom;
+};
+std::optional<Extent> GreenExtent(const XScreen& screen, const Box& box) {
+  const ScreenImage image = screen.grab(box.x, box.y, box.width, box.height);
+  std::optional<Extent> extent;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      if (!IsOverlayGreen(image.at(x, y))) continue;
+      const int sx = box.x + x, sy = box.y + y;
+      if (!extent) extent = Extent{sx, sx, sy, sy};
+      extent->left = std::min(extent->left, sx);
+      extent->right = std::max(extent->right, sx);
+      extent->top = std::min(extent->top, sy);
+      extent->bottom = std::max(extent->bottom, sy);
+    }
+  return extent;
+}
+
+int GreenIn(const XScreen& screen, const Box& box) { return screen.countGreen(box.x, box.y, box.width, box.height); }
+
+bool TitleIs(Display* dpy, ::Window w, const std::string& title) {
+  char* name = nullptr;
+  if (XFetchName(dpy, w, &name) == 0 || name == nullptr) return false;
+  const bool same = title == name;
+  XFree(name);
+  return same;
+}
+
+// Viewable windows with this title anywhere in the tree.
+int CountViewable(const XScreen& screen, ::Window w, const std::string& title, int depth = 0) {
+  int n = TitleIs(screen.display(), w, title) && screen.isViewable(w) ? 1 : 0;
+  if (depth > 4) return n;
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(screen.display(), w, &root, &parent, &children, &count) == 0) return n;
+  for (unsigned i = 0; i < count; ++i) n += CountViewable(screen, children[i], title, depth + 1);
+  if (children != nullptr) XFree(children);
+  return n;
+}
+
+class WineDisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const auto& file : {WindowsProgram(), Helper("lumio-progman-window.exe"), Helper("lumio-paint-probe.exe")})
+      ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the win32 preset";
+    // Whatever an earlier test left on the screen must be gone first.
+    ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(10)));
+  }
+
+  // Our "Progman": a window of that class, on the screen once this returns.
+  // While it runs it also keeps Wine's virtual desktop up.
+  ::Window StartProgman() {
+    progman = StartUnderWine(Helper("lumio-progman-window.exe"), {kProgmanTitle});
+    ::Window window = 0;
+    const bool found = WaitUntil(
+        [&] {
+          window = screen.findWindowByTitle(kProgmanTitle);
+          return window != 0 && screen.isViewable(window);
+        },
+        seconds(30));
+    EXPECT_TRUE(found) << "the Progman stand-in never appeared";
+    return window;
+  }
+
+  ExitStatus Probe(std::vector<std::string> arguments) {
+    return RunUnderWine(Helper("lumio-paint-probe.exe"), std::move(arguments));
+  }
+
+  XScreen screen;
+  std::unique_ptr<ChildProcess> progman;
+};
+
+TEST_F(WineDisplayTest, ScreenSurfacePaintsOverEverythingAndTheRepaintErasesIt) {
+  StartProgman();
+  ASSERT_EQ(GreenIn(screen, kTextArea), 0);
+
+  const ExitStatus painted = Probe({"paint", "250", "300", "Caps Lock is ON"});
+  ASSERT_EQ(painted.code, 0) << painted.describe();
+  ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5)))
+      << "the text never reached the X screen";
+  const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
+  ASSERT_TRUE(extent);
+  EXPECT_GE(extent->left, 250);
+  EXPECT_LE(extent->left, 262) << "the first glyph starts at the left edge";
+  EXPECT_GE(extent->top, 300);
+  EXPECT_LE(extent->bottom, 300 + 72);
+
+  // It stays until something erases it.
+  std::this_thread::sleep_for(milliseconds(1000));
+  EXPECT_GT(GreenIn(screen, kTextArea), 500);
+
+  const ExitStatus erased = Probe({"erase"});
+  ASSERT_EQ(erased.code, 0) << erased.describe();
+  EXPECT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5)));
+}
+
+TEST_F(WineDisplayTest, DesktopIconsHideAndShowTheProgmanWindow) {
+  const ::Window window = StartProgman();
+  ASSERT_NE(window, 0u);
+
+  ASSERT_EQ(Probe({"hide-icons"}).code, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !screen.isViewable(window); }, seconds(5)));
+  ASSERT_EQ(Probe({"show-icons"}).code, 0);
+  EXPECT_TRUE(WaitUntil([&] { return screen.isViewable(window); }, seconds(5)));
+}
+
+TEST_F(WineDisplayTest, ProgramWritesItsListShowsTheBannerHidesTheIconsAndRunsOnce) {
+  const ::Window progmanWindow = StartProgman();
+  ASSERT_NE(progmanWindow, 0u);
+  TempFolder home("lumio-wine-program");
+  TempFolder elsewhere("lumio-wine-cwd");
+  const std::filesystem::path exe = CopyExecutable(WindowsProgram(), home.path());
+
+  auto program = StartUnderWine(exe, {}, elsewhere.path());
+  const std::filesystem::path list = home.path() / "list.txt";
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(list) && std::filesystem::file_size(list) == 422; },
+                        seconds(30)))
+      << "no default list.txt beside the .exe";
+  EXPECT_EQ(ReadWholeFile(list), DefaultKeyListBytes());
+  EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "list.txt")) << "not in the current folder";
+
+  // The banner: a line at each of the five tops, all from the left edge.
+  ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 2000; }, seconds(30))) << "no banner";
+  const auto bannerSeen = Clock::now();
+  for (const int top : {300, 340, 360, 380, 400}) {
+    SCOPED_TRACE("line at " + std::to_string(top));
+    EXPECT_GT(GreenIn(screen, {250, top, 800, 20}), 20);
+  }
+  const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
+  ASSERT_TRUE(extent);
+  EXPECT_GE(extent->left, 250);
+  EXPECT_LE(extent->left, 256);
+  EXPECT_GE(extent->top, 300);
+
+  // The icons are away for the introduction.
+  EXPECT_TRUE(WaitUntil([&] { return !screen.isViewable(progmanWindow); }, seconds(5)));
+  EXPECT_EQ(CountViewable(screen, screen.root(), kTitle), 1);
+
+  // A second copy leaves at once, quietly, without a window of its own.
+  auto second = StartUnderWine(exe, {}, elsewhere.path());
+  const std::optional<ExitStatus> secondExit = second->waitForExit(seconds(30));
+  ASSERT_TRUE(secondExit) << "the second copy kept running";
+  EXPECT_EQ(secondExit->code, 0) << secondExit->describe();
+  EXPECT_EQ(CountViewable(screen, screen.root(), kTitle), 1);
+  EXPECT_TRUE(program->running());
+
+  // Seven seconds in, the banner goes and the icons come back.
+  ASSERT_TRUE(WaitUntil([&] { return screen.isViewable(progmanWindow); }, seconds(20)))
+      << "the icons were never given back";
+  const auto iconsBack = Clock::now();
+  EXPECT_GE(iconsBack - bannerSeen, seconds(5)) << "shown again before the introduction was over";
+  EXPECT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5))) << "banner not erased";
+  std::printf("[ figures  ] banner seen to icons back: %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<milliseconds>(iconsBack - bannerSeen).count()));
+  EXPECT_TRUE(program->running());
+}
+
+TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
+  // Start with Caps Lock off, so that pressing it once announces "ON".
+  if (screen.capsLockOn()) screen.tapKey(XK_Caps_Lock);
+  ASSERT_TRUE(WaitUntil([&] { return !screen.capsLockOn(); }, seconds(2)));
+
+  // What each text looks like here, painted the same way: the right edge
+  // tells "ON" from "OFF".
+  StartProgman();
+  int onRight = 0, offRight = 0;
+  for (const auto& [text, right] : {std::pair<const char*, int*>{"Caps Lock is ON", &onRight},
+                                    std::pair<const char*, int*>{"Caps Lock is OFF", &offRight}}) {
+    ASSERT_EQ(Probe({"paint", "250", "300", text}).code, 0);
+    ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5)));
+    *right = GreenExtent(screen, kTextArea)->right;
+    ASSERT_EQ(Probe({"erase"}).code, 0);
+    ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5)));
+  }
+  ASSERT_GT(offRight, onRight + 10);
+
+  TempFolder home("lumio-wine-caps");
+  const std::filesystem::path exe = CopyExecutable(WindowsProgram(), home.path());
+  auto program = StartUnderWine(exe, {}, home.path());
+  ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 2000; }, seconds(30))) << "no banner";
+  ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(20))) << "banner stayed";
+  std::this_thread::sleep_for(milliseconds(300));  // the key polling runs from here on
+
+  // Under Wine the keys reach DirectInput through a focused Wine window.
+  const ::Window window = screen.findWindowByTitle(kTitle);
+  ASSERT_NE(window, 0u);
+  screen.setFocus(window);
+  std::this_thread::sleep_for(milliseconds(300));
+
+  screen.pressKey(XK_Caps_Lock);
+  std::this_thread::sleep_for(milliseconds(150));
+  screen.releaseKey(XK_Caps_Lock);
+  const auto released = Clock::now();
+  ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5))) << "nothing announced";
+  const auto shown = Clock::now();
+  const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
+  ASSERT_TRUE(extent);
+  EXPECT_LE(extent->left, 262);
+  EXPECT_NEAR(extent->right, onRight, 4) << "expected \"Caps Lock is ON\" (\"OFF\" ends at " << offRight << ")";
+  ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5))) << "never erased";
+  const auto erased = Clock::now();
+
+  const auto ms = [](auto d) { return static_cast<long long>(std::chrono::duration_cast<milliseconds>(d).count()); };
+  std::printf("[ figures  ] release to announcement: %lld ms, announcement shown for: %lld ms\n", ms(shown - released),
+              ms(erased - shown));
+  EXPECT_GE(shown - released, milliseconds(400)) << "announced while the key could still be down";
+  EXPECT_GE(erased - shown, milliseconds(400)) << "erased too early";
+
+  // Give the server its Caps Lock state back, and let that announcement pass.
+  screen.tapKey(XK_Caps_Lock);
+  WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5));
+  WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5));
+  EXPECT_FALSE(screen.capsLockOn());
+}
+
+}  // namespace
+}  // namespace lumio::testing
