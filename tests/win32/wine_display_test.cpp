@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -227,7 +228,23 @@ TEST_F(WineDisplayTest, ProgramShowsTheBannerHidesTheIconsRunsOnceAndWritesItsLi
   EXPECT_TRUE(program->running());
 }
 
+// Whatever happens in the test, the X server's Caps Lock ends up off again
+// for the tests after it.
+class CapsLockOffAfterwards {
+ public:
+  explicit CapsLockOffAfterwards(XScreen& screen) : screen_(screen) {}
+  ~CapsLockOffAfterwards() {
+    if (screen_.capsLockOn()) screen_.tapKey(XK_Caps_Lock);
+  }
+  CapsLockOffAfterwards(const CapsLockOffAfterwards&) = delete;
+  CapsLockOffAfterwards& operator=(const CapsLockOffAfterwards&) = delete;
+
+ private:
+  XScreen& screen_;
+};
+
 TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
+  const CapsLockOffAfterwards restore(screen);
   // Start with Caps Lock off, so that pressing it once announces "ON".
   if (screen.capsLockOn()) screen.tapKey(XK_Caps_Lock);
   ASSERT_TRUE(WaitUntil([&] { return !screen.capsLockOn(); }, seconds(2)));
