@@ -1,9 +1,7 @@
 #include "fakes/fake_platform.h"
 
-#include <atomic>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace lumio::fakes {
 
@@ -46,19 +44,6 @@ void FakeIcons::setVisible(bool show) {
   if (failure) throw *failure;
   calls.push_back(show);
   if (present) visible = show;
-}
-
-TempFolder::TempFolder() {
-  static std::atomic<unsigned> counter{0};
-  std::random_device seed;
-  path_ = std::filesystem::temp_directory_path() /
-          ("lumio-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
-  std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
 }
 
 void FakePlatform::writeList(std::string_view bytes) const {

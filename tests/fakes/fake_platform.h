@@ -12,6 +12,7 @@
 #include "fakes/fake_window_system.h"
 #include "seam/failure.h"
 #include "seam/platform.h"
+#include "support/temp_folder.h"
 
 namespace lumio::fakes {
 
@@ -73,18 +74,7 @@ class FakeInstance final : public InstanceGuard {
   bool other = false;
 };
 
-// A fresh folder of its own, removed with everything in it at the end.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempFolder = testing::TempFolder;
 
 class FakeEnvironment final : public ProgramEnvironment {
  public:

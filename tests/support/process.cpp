@@ -18,18 +18,6 @@ extern char** environ;
 
 namespace lumio::testing {
 
-TempFolder::TempFolder(const std::string& prefix) {
-  std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-  if (mkdtemp(pattern.data()) == nullptr)
-    throw std::runtime_error("cannot make a temporary folder: " + std::string(std::strerror(errno)));
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 std::string ExitStatus::describe() const {
   if (code) return "exit status " + std::to_string(*code);
   if (signal) return "killed by signal " + std::to_string(*signal) + " (" + strsignal(*signal) + ")";

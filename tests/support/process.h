@@ -13,22 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace lumio::testing {
 
-// A fresh folder under the system's temporary folder, removed with
-// everything in it when this goes away.
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& prefix = "lumio-test");
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // How a child exited; exactly one of the two is set once it has.
 struct ExitStatus {

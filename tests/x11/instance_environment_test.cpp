@@ -11,6 +11,7 @@
 
 #include "platform/x11/instance_guard_x11.h"
 #include "platform/x11/program_environment_x11.h"
+#include "support/temp_folder.h"
 
 namespace lumio::x11 {
 namespace {
@@ -38,24 +39,7 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "lumio-x11-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, ec);
-    fs::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using lumio::testing::TempFolder;
 
 TEST(DisplayNames, OneDisplayHasOneName) {
   EXPECT_EQ(NormaliseDisplayName(":0"), NormaliseDisplayName(":0.0"));
