@@ -49,12 +49,9 @@ class frmOSD final : public WindowEvents {
   void OpenKeyboardDevice();
   void RefreshKeyButtons();
 
-  // What the window holds, for anyone who needs to look.
-  const KeyboardState& KeyState() const { return keyState_; }
-  Colour KeyBackColor(int index) const { return keyBackColor_[static_cast<std::size_t>(index & 0xFF)]; }
+  // The last list line handled, and its code.
   std::int32_t KeyCode() const { return keyCode_; }
   const std::string& KeyLine() const { return keyLine_; }
-  bool Ended() const { return ended_; }
   const std::filesystem::path& KeyListPath();
 
  private:
