@@ -22,29 +22,6 @@ std::string DefaultKeyListBytes() {
   return bytes;
 }
 
-std::string TitleOf(Display* dpy, ::Window window) {
-  const Atom netName = XInternAtom(dpy, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(dpy, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
-          Success &&
-      data != nullptr) {
-    std::string title(reinterpret_cast<char*>(data), count);
-    XFree(data);
-    if (!title.empty()) return title;
-  }
-  char* name = nullptr;
-  if (XFetchName(dpy, window, &name) != 0 && name != nullptr) {
-    std::string title = name;
-    XFree(name);
-    return title;
-  }
-  return {};
-}
-
 namespace {
 
 bool Viewable(Display* dpy, ::Window window) {

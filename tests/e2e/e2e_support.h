@@ -28,7 +28,6 @@ std::filesystem::path ProgramExecutable();
 // twenty more, each followed by CR LF.
 std::string DefaultKeyListBytes();
 
-std::string TitleOf(Display* dpy, ::Window window);
 
 // Viewable windows carrying the title (WM_NAME or _NET_WM_NAME), searched
 // from the root down a few levels so a reparenting window manager's frames

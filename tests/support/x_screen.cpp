@@ -10,6 +10,29 @@
 
 namespace lumio::testing {
 
+std::string TitleOf(Display* dpy, ::Window window) {
+  const Atom netName = XInternAtom(dpy, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(dpy, window, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
+          Success &&
+      data != nullptr) {
+    std::string title(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    if (!title.empty()) return title;
+  }
+  char* name = nullptr;
+  if (XFetchName(dpy, window, &name) != 0 && name != nullptr) {
+    std::string title = name;
+    XFree(name);
+    return title;
+  }
+  return {};
+}
+
 bool IsOverlayGreen(Rgb c) { return c.g >= 200 && c.r <= 60 && c.b <= 60; }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -96,27 +119,7 @@ void XScreen::setFocus(::Window window) {
 
 namespace {
 
-bool HasTitle(Display* dpy, ::Window w, const std::string& title) {
-  char* name = nullptr;
-  if (XFetchName(dpy, w, &name) != 0 && name != nullptr) {
-    const bool same = title == name;
-    XFree(name);
-    if (same) return true;
-  }
-  const Atom netName = XInternAtom(dpy, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(dpy, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
-      data != nullptr) {
-    const bool same = title == std::string(reinterpret_cast<char*>(data), count);
-    XFree(data);
-    return same;
-  }
-  return false;
-}
+bool HasTitle(Display* dpy, ::Window w, const std::string& title) { return TitleOf(dpy, w) == title; }
 
 ::Window FindTitled(Display* dpy, ::Window w, const std::string& title, int depth) {
   if (HasTitle(dpy, w, title)) return w;

@@ -22,6 +22,9 @@ struct ScreenImage {
   Rgb at(int px, int py) const { return pixels[static_cast<std::size_t>(py * width + px)]; }
 };
 
+// _NET_WM_NAME, or WM_NAME when that is missing; empty when neither is set.
+std::string TitleOf(Display* dpy, ::Window window);
+
 // Pure green text as the overlay paints it (anti-aliased edges excluded).
 bool IsOverlayGreen(Rgb c);
 
