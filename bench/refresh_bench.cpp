@@ -16,7 +16,7 @@ void BM_RefreshDefaultList(benchmark::State& state) {
   frmOSD form(fake.platform());
   fake.window.createWindow(frmOSDLayout(), form);
   form.OpenKeyboardDevice();
-  WriteDefaultKeyList(fake.listPath());
+  WriteDefaultKeyList(fake.environment.listFiles(), fake.listPath());
   fake.keyboard.press(30);
   form.RefreshKeyButtons();  // warm: colours settle, buffers grow once
   const int setsBefore = fake.window.colourSets;
@@ -30,13 +30,14 @@ BENCHMARK(BM_RefreshDefaultList)->Unit(benchmark::kMicrosecond)->Repetitions(5)-
 void BM_ReadDefaultList(benchmark::State& state) {
   fakes::TempFolder folder;
   const auto file = folder.path() / "list.txt";
-  WriteDefaultKeyList(file);
+  fakes::StandardListFiles files;
+  WriteDefaultKeyList(files, file);
   struct Count final : KeyListAction {
     std::int64_t sum = 0;
     void operator()(std::string_view, std::int32_t code) override { sum += code; }
   } count;
   for (auto _ : state) {
-    ReadKeyList(file, ".", count);
+    ReadKeyList(files, file, ".", count);
     benchmark::DoNotOptimize(count.sum);
   }
 }

@@ -1,7 +1,6 @@
 #include "keymonitor/frm_osd.h"
 
 #include <exception>
-#include <system_error>
 
 #include "keymonitor/error_messages.h"
 #include "keymonitor/form_layout.h"
@@ -45,7 +44,10 @@ int frmOSD::Run() {
 
 template <class Handler>
 void frmOSD::Dispatch(Handler&& handler) {
-  if (ended_) return;  // nothing runs once the program has been told to end
+  // Nothing runs once the program has been told to end, nor while the box
+  // that says why is still open: ticks delivered by its nested loop would
+  // otherwise stack another box on it, or end the program under it.
+  if (ended_ || uncaughtBoxOpen_) return;
   try {
     handler();
   } catch (const Failure& failure) {
@@ -85,10 +87,12 @@ void frmOSD::timerTicked(TimerName timer) {
 
 void frmOSD::ReportUncaught(const Failure& failure) {
   exitStatus_ = 1;
+  uncaughtBoxOpen_ = true;
   try {
     platform_.window.messageBox(UncaughtErrorText(failure), MessageIcon::Stop, kAppTitle);
   } catch (...) {  // nothing left to report with; end anyway
   }
+  uncaughtBoxOpen_ = false;
   EndProgram();
 }
 
@@ -149,8 +153,7 @@ void frmOSD::Form_Load() {
     if (failure.number() == failures::kFileNotFound) {
       // Only reached when something the load needs is missing; a list the
       // user already has is theirs and stays.
-      std::error_code ec;
-      if (!std::filesystem::exists(KeyListPath(), ec)) WriteDefaultKeyList(KeyListPath());
+      WriteDefaultKeyList(platform_.environment.listFiles(), KeyListPath());
     } else {
       ShowLoadError(failure);
     }

@@ -76,6 +76,7 @@ class frmOSD final : public WindowEvents {
   Boolean ScrollLockOn = kFalse;
 
   bool failureBoxOpen_ = false;   // a refresh's failure message is on the screen
+  bool uncaughtBoxOpen_ = false;  // the message of a failure that ends the program
   bool iconsHiddenByUs_ = false;  // to give them back on any way out
   bool overlayPainted_ = false;   // text of ours may still be on the screen
   bool ended_ = false;

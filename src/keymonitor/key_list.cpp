@@ -1,9 +1,7 @@
 #include "keymonitor/key_list.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
-#include <system_error>
 
 #include "seam/failure.h"
 
@@ -142,25 +140,36 @@ std::int32_t KeyCodeParser::finish() const {
   return static_cast<std::int32_t>(code);
 }
 
-void ReadKeyList(const std::filesystem::path& file, std::string_view decimalSeparator, KeyListAction& action) {
-  std::ifstream in;
-  in.rdbuf()->pubsetbuf(nullptr, 0);  // we read in blocks of our own: no stream buffer to allocate per pass
-  in.open(file, std::ios::binary);
-  if (!in.is_open()) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(file, ec);
-    if (status.type() == std::filesystem::file_type::not_found) throw failures::FileNotFound();
-    if (status.type() == std::filesystem::file_type::directory) throw failures::PathFileAccessError();
-    throw failures::PermissionDenied();
-  }
+namespace {
+
+// Closes the pass's file on every way out, a failure of the action included.
+class OpenListFile {
+ public:
+  OpenListFile(ListFileAccess& files, const std::filesystem::path& file) : files_(files) { files_.openForReading(file); }
+  ~OpenListFile() { files_.close(); }
+  OpenListFile(const OpenListFile&) = delete;
+  OpenListFile& operator=(const OpenListFile&) = delete;
+
+ private:
+  ListFileAccess& files_;
+};
+
+}  // namespace
+
+void ReadKeyList(ListFileAccess& files, const std::filesystem::path& file, std::string_view decimalSeparator,
+                 KeyListAction& action) {
+  const OpenListFile open(files, file);
 
   KeyCodeParser parser(decimalSeparator);
   char keptLine[kKeptLineBytes];
   std::size_t keptLength = 0;
+  std::size_t lines = 0;
+  std::size_t bytes = 0;
   bool lineOpen = false;    // bytes seen since the last line break
   bool afterCr = false;     // an LF right after a CR belongs to that break
 
   const auto endLine = [&] {
+    if (++lines > kKeyListMaxLines) throw KeyListTooLong();
     const std::int32_t code = parser.finish();
     action(std::string_view(keptLine, keptLength), code);
     parser.reset();
@@ -169,10 +178,12 @@ void ReadKeyList(const std::filesystem::path& file, std::string_view decimalSepa
   };
 
   char buffer[4096];
-  while (in) {
-    in.read(buffer, sizeof buffer);
-    const std::streamsize got = in.gcount();
-    for (std::streamsize i = 0; i < got; ++i) {
+  for (;;) {
+    const std::size_t got = files.read(buffer, sizeof buffer);
+    if (got == 0) break;
+    bytes += got;
+    if (bytes > kKeyListMaxBytes) throw KeyListTooLong();
+    for (std::size_t i = 0; i < got; ++i) {
       const char c = buffer[i];
       if (afterCr) {
         afterCr = false;
@@ -188,7 +199,6 @@ void ReadKeyList(const std::filesystem::path& file, std::string_view decimalSepa
       parser.feed(c);
     }
   }
-  if (in.bad()) throw failures::DeviceIoError();
   if (lineOpen) endLine();  // a last line without a line break still counts
 }
 
@@ -204,15 +214,8 @@ const std::string& DefaultKeyListBytes() {
   return bytes;
 }
 
-void WriteDefaultKeyList(const std::filesystem::path& file) {
-  std::ofstream out;
-  out.rdbuf()->pubsetbuf(nullptr, 0);  // unbuffered: the content goes out in one write
-  out.open(file, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) throw failures::PathFileAccessError();
-  const std::string& bytes = DefaultKeyListBytes();
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (out.fail()) throw failures::DeviceIoError();
+bool WriteDefaultKeyList(ListFileAccess& files, const std::filesystem::path& file) {
+  return files.createNew(file, DefaultKeyListBytes());
 }
 
 }  // namespace lumio

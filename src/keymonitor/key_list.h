@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "seam/failure.h"
+#include "seam/list_file_access.h"
+
 namespace lumio {
 
 inline constexpr std::string_view kKeyListName = "list.txt";
@@ -20,14 +23,27 @@ class KeyListAction {
   ~KeyListAction() = default;
 };
 
-// One pass over the file. Lines end at CR LF or a lone CR; a lone LF stays in
-// the line. Failures: 53 missing file, 13 not a number (a blank line too),
-// 6 beyond 32 bits. Memory stays bounded whatever the file holds.
-void ReadKeyList(const std::filesystem::path& file, std::string_view decimalSeparator, KeyListAction& action);
+// Codes run from 0 to 255, so a real list is a few kilobytes. A pass over
+// anything far beyond that would outlast the 20 ms tick and starve the
+// announcement; it stops with a failure of its own instead.
+inline constexpr std::size_t kKeyListMaxBytes = 1024 * 1024;
+inline constexpr std::size_t kKeyListMaxLines = 65536;
+inline constexpr std::int32_t kKeyListTooLongNumber = 7;
+inline Failure KeyListTooLong() {
+  return {kKeyListTooLongNumber, "list.txt is too long (more than 65536 lines or 1 MiB)"};
+}
 
-// Replaces the file with the 103 default codes, CR LF after each: 422 bytes
-// in one write.
-void WriteDefaultKeyList(const std::filesystem::path& file);
+// One pass over the file. Lines end at CR LF or a lone CR; a lone LF stays in
+// the line. Failures: those of ListFileAccess::openForReading, 13 not a
+// number (a blank line too), 6 beyond 32 bits, 7 too long. Memory stays
+// bounded and nothing is allocated, whatever the file holds.
+void ReadKeyList(ListFileAccess& files, const std::filesystem::path& file, std::string_view decimalSeparator,
+                 KeyListAction& action);
+
+// Creates the file with the 103 default codes, CR LF after each: 422 bytes
+// in one write. Whatever already bears the name is left alone (false): the
+// next pass reads it or reports it.
+bool WriteDefaultKeyList(ListFileAccess& files, const std::filesystem::path& file);
 const std::string& DefaultKeyListBytes();
 
 // Turns one line's text into its key code: blanks around, a sign, a fraction

@@ -26,7 +26,7 @@ void frmOSD::RefreshKeyButtons() {
   // One snapshot judges every key of this refresh.
   platform_.keyboard.getState(keyState_);
   RefreshAction action(*this);
-  ReadKeyList(KeyListPath(), platform_.environment.decimalSeparator(), action);
+  ReadKeyList(platform_.environment.listFiles(), KeyListPath(), platform_.environment.decimalSeparator(), action);
 }
 
 void frmOSD::SetKeyBackColor(std::int32_t index, Colour colour) {
@@ -58,7 +58,9 @@ void frmOSD::Timer1_Timer() {
     RefreshKeyButtons();
   } catch (const Failure& failure) {
     if (failure.number() == failures::kFileNotFound) {
-      WriteDefaultKeyList(KeyListPath());
+      // Something that appeared meanwhile is left alone: the next tick
+      // reads it or reports it.
+      WriteDefaultKeyList(platform_.environment.listFiles(), KeyListPath());
       cmdShowicons_Click();
       cmdRemove_Click();
     } else {

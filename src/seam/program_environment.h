@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "seam/list_file_access.h"
+
 namespace lumio {
 
 class ProgramEnvironment {
@@ -13,6 +15,8 @@ class ProgramEnvironment {
   virtual std::filesystem::path programDirectory() = 0;
   // The user's decimal separator, as bytes of the list file's encoding.
   virtual std::string decimalSeparator() = 0;
+  // Opening and creating "list.txt".
+  virtual ListFileAccess& listFiles() = 0;
 };
 
 }  // namespace lumio

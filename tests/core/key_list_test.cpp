@@ -88,6 +88,7 @@ class KeyListFile : public ::testing::Test {
  protected:
   TempFolder folder;
   std::filesystem::path file = folder.path() / "list.txt";
+  fakes::StandardListFiles files;
 
   void Write(std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -95,7 +96,7 @@ class KeyListFile : public ::testing::Test {
   }
   std::vector<std::int32_t> Codes() {
     Collect collect;
-    ReadKeyList(file, ".", collect);
+    ReadKeyList(files, file, ".", collect);
     std::vector<std::int32_t> codes;
     for (auto& line : collect.lines) codes.push_back(line.second);
     return codes;
@@ -104,7 +105,7 @@ class KeyListFile : public ::testing::Test {
   std::pair<int, std::size_t> Failing() {
     Collect collect;
     try {
-      ReadKeyList(file, ".", collect);
+      ReadKeyList(files, file, ".", collect);
     } catch (const Failure& f) {
       return {f.number(), collect.lines.size()};
     }
@@ -124,7 +125,7 @@ TEST_F(KeyListFile, LinesEndAtCrLfOrALoneCr) {
 TEST_F(KeyListFile, LineTextAndCodeReachTheAction) {
   Write(" 58.9 \r\n");
   Collect collect;
-  ReadKeyList(file, ".", collect);
+  ReadKeyList(files, file, ".", collect);
   ASSERT_EQ(collect.lines.size(), 1u);
   EXPECT_EQ(collect.lines[0].first, " 58.9 ");
   EXPECT_EQ(collect.lines[0].second, 58);
@@ -146,11 +147,12 @@ TEST_F(KeyListFile, FileIsClosedWhenAFailureLeaves) {
   struct Throwing final : KeyListAction {
     void operator()(std::string_view, std::int32_t) override { throw failures::NoSuchControlElement(1); }
   } throwing;
-  EXPECT_THROW(ReadKeyList(file, ".", throwing), Failure);
+  EXPECT_THROW(ReadKeyList(files, file, ".", throwing), Failure);
   EXPECT_EQ(Failing().first, 13);
+  EXPECT_EQ(files.opens, files.closes);
   // Windows refuses to delete or replace an open file; this catches a leak there.
   EXPECT_TRUE(std::filesystem::remove(file));
-  WriteDefaultKeyList(file);
+  WriteDefaultKeyList(files, file);
   EXPECT_EQ(Codes().size(), 103u);
 }
 
@@ -162,7 +164,7 @@ TEST_F(KeyListFile, AFolderInPlaceOfTheFileIsNotFileNotFound) {
 }
 
 TEST_F(KeyListFile, DefaultListIsThe422Bytes) {
-  WriteDefaultKeyList(file);
+  WriteDefaultKeyList(files, file);
   const std::string bytes = fakes::ReadFileBytes(file);
   EXPECT_EQ(bytes.size(), 422u);
   EXPECT_EQ(bytes.substr(0, 6), "1\r\n2\r\n");
@@ -175,13 +177,14 @@ TEST_F(KeyListFile, DefaultListIsThe422Bytes) {
   EXPECT_EQ(codes[82], 83);
   EXPECT_EQ(codes[83], 88);
 
-  Write("garbage that is longer than the default list would ever be\r\n");
-  WriteDefaultKeyList(file);  // replaces, never appends
-  EXPECT_EQ(fakes::ReadFileBytes(file), DefaultKeyListBytes());
+  // Whatever is already there is the user's: it stays, untouched.
+  Write("58\r\n");
+  EXPECT_FALSE(WriteDefaultKeyList(files, file));
+  EXPECT_EQ(fakes::ReadFileBytes(file), "58\r\n");
 }
 
 TEST_F(KeyListFile, UnwritableFolderIsAFailureNotACrash) {
-  EXPECT_THROW(WriteDefaultKeyList(folder.path() / "missing-folder" / "list.txt"), Failure);
+  EXPECT_THROW(WriteDefaultKeyList(files, folder.path() / "missing-folder" / "list.txt"), Failure);
 }
 
 TEST_F(KeyListFile, AnyBytesGiveACodeOrAFailure) {
@@ -192,22 +195,39 @@ TEST_F(KeyListFile, AnyBytesGiveACodeOrAFailure) {
     Write(bytes);
     Collect collect;
     try {
-      ReadKeyList(file, ".", collect);
+      ReadKeyList(files, file, ".", collect);
     } catch (const Failure& f) {
       EXPECT_TRUE(f.number() == 13 || f.number() == 6) << f.number();
     }
   }
 }
 
-TEST_F(KeyListFile, HugeLinesAndFilesStayBounded) {
-  std::string big(3 << 20, ' ');  // 3 MiB of blanks around one code
-  big[big.size() / 2] = '7';
-  Write(big + "\r\n" + std::string(1 << 20, 'x'));
+TEST_F(KeyListFile, APassStopsAtItsBoundAndNeverBefore) {
+  // A long line is read to its end, only its start kept for KeyLine.
+  std::string longLine(900 << 10, ' ');  // 900 KiB of blanks around one code
+  longLine[longLine.size() / 2] = '7';
+  Write(longLine + "\r\n");
   Collect collect;
-  EXPECT_THROW(ReadKeyList(file, ".", collect), Failure);
+  ReadKeyList(files, file, ".", collect);
   ASSERT_EQ(collect.lines.size(), 1u);
   EXPECT_EQ(collect.lines[0].second, 7);
-  EXPECT_LE(collect.lines[0].first.size(), 256u);  // only the start of the line is kept
+  EXPECT_LE(collect.lines[0].first.size(), 256u);
+
+  std::string lines;
+  for (std::size_t i = 0; i < kKeyListMaxLines; ++i) lines += "58\r\n";
+  struct Case {
+    std::string bytes;
+    std::pair<int, std::size_t> outcome;  // failure number (0: none), lines handled
+  } const cases[] = {
+      {lines, {0, kKeyListMaxLines}},
+      {lines + "58", {kKeyListTooLongNumber, kKeyListMaxLines}},
+      {std::string(kKeyListMaxBytes, ' ') + "1", {kKeyListTooLongNumber, 0}},
+      {"1\r\n" + std::string(3 << 20, 'x'), {kKeyListTooLongNumber, 1}},
+  };
+  for (const Case& c : cases) {
+    Write(c.bytes);
+    EXPECT_EQ(Failing(), c.outcome) << c.bytes.size() << " bytes";
+  }
 }
 
 }  // namespace

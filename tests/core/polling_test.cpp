@@ -118,11 +118,17 @@ TEST_F(Polling, MissingListIsWrittenSilentlyAndTheScreenRestored) {
   EXPECT_EQ(Key(16), kYellow);
 }
 
-TEST_F(Polling, ListThatCannotBeWrittenEndsTheProgramWithAReport) {
+TEST_F(Polling, ListThatCannotBeWrittenEndsTheProgramWithAReportThatStaysUntilDismissed) {
   fake.environment.elsewhere = fake.environment.folder.path() / "gone";  // the program's folder vanished
+  bool endedUnderTheBox = true;
+  fake.window.whileMessageOpen = [&] {  // the user reads for two seconds; ticks go on meanwhile
+    fake.window.advance(2000);
+    endedUnderTheBox = fake.window.ended;
+  };
   fake.window.advance(20);
-  ASSERT_EQ(fake.window.messages.size(), 1u);
+  ASSERT_EQ(fake.window.messages.size(), 1u);  // no tick stacked another box
   EXPECT_EQ(fake.window.messages[0].text.rfind("Run-time error '75':", 0), 0u) << fake.window.messages[0].text;
+  EXPECT_FALSE(endedUnderTheBox) << "no tick may take the box away";
   EXPECT_TRUE(fake.window.ended);
 }
 

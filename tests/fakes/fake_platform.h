@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fakes/fake_window_system.h"
+#include "fakes/standard_list_files.h"
 #include "seam/failure.h"
 #include "seam/platform.h"
 #include "support/temp_folder.h"
@@ -80,7 +81,9 @@ class FakeEnvironment final : public ProgramEnvironment {
  public:
   std::filesystem::path programDirectory() override { return elsewhere.empty() ? folder.path() : elsewhere; }
   std::string decimalSeparator() override { return separator; }
+  ListFileAccess& listFiles() override { return files; }
   TempFolder folder;
+  StandardListFiles files;
   std::filesystem::path elsewhere;  // set to move the program somewhere else
   std::string separator = ".";
 };

@@ -42,6 +42,7 @@ class TempProgramEnvironment final : public ProgramEnvironment {
 
   std::filesystem::path programDirectory() override { return folder_; }
   std::string decimalSeparator() override { return real_.decimalSeparator(); }
+  ListFileAccess& listFiles() override { return real_.listFiles(); }
 
  private:
   std::filesystem::path folder_;

@@ -60,7 +60,7 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   frmOSD form(backend->platform);
   CountingEvents events(&form);
   backend->window.createWindow(frmOSDLayout(), events);
-  WriteDefaultKeyList(form.KeyListPath());
+  WriteDefaultKeyList(backend->environment.listFiles(), form.KeyListPath());
   form.OpenKeyboardDevice();
   backend->window.showWindow();
   backend->window.setTimerEnabled(TimerName::Timer1, true);

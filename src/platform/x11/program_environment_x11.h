@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/x11/list_file_posix.h"
 #include "seam/program_environment.h"
 
 namespace lumio::x11 {
@@ -15,9 +16,11 @@ class X11ProgramEnvironment final : public ProgramEnvironment {
   // Read once: a process's locale environment cannot change under it, and
   // asking setlocale fifty times a second costs more than the whole pass.
   std::string decimalSeparator() override;
+  ListFileAccess& listFiles() override { return listFiles_; }
 
  private:
   std::string separator_;
+  PosixListFiles listFiles_;
 };
 
 }  // namespace lumio::x11

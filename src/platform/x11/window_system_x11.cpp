@@ -321,6 +321,9 @@ void X11WindowSystem::endProgram() {
   closeModalWindows();
   if (window_) window_->hide();
   if (display_ != nullptr) XFlush(display_);  // the window goes now, not at the next request
+  // With every timer gone and the window hidden, nothing else would ever
+  // wake the loop's Fl::wait() to see ending_: a zero timeout does.
+  Fl::add_timeout(0.0, [](void*) {}, nullptr);
 }
 
 void X11WindowSystem::endFromOutside() {

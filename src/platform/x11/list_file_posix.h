@@ -1,0 +1,25 @@
+// The list file through POSIX calls: opened without blocking and only when
+// it is a regular file; created only as a new file, never through a link.
+#pragma once
+
+#include "seam/list_file_access.h"
+
+namespace lumio::x11 {
+
+class PosixListFiles final : public ListFileAccess {
+ public:
+  PosixListFiles() = default;
+  ~PosixListFiles() override;
+  PosixListFiles(const PosixListFiles&) = delete;
+  PosixListFiles& operator=(const PosixListFiles&) = delete;
+
+  void openForReading(const std::filesystem::path& file) override;
+  std::size_t read(char* buffer, std::size_t size) override;
+  void close() noexcept override;
+  bool createNew(const std::filesystem::path& file, std::string_view bytes) override;
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace lumio::x11
