@@ -5,8 +5,11 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <chrono>
 #include <fstream>
@@ -374,6 +377,116 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
   }
   EXPECT_EQ(ReadWholeFile(list), listBytes) << "the user's list was changed";
   EXPECT_TRUE(program.running()) << program.standardError();
+}
+
+// --- Hostile surroundings ---------------------------------------------------
+
+// Windows of the program other than its main one: its message boxes.
+std::vector<::Window> OtherTopLevels(const XScreen& screen, const std::set<::Window>& known) {
+  std::vector<::Window> others;
+  for (::Window w : ViewableTopLevels(screen))
+    if (known.count(w) == 0) others.push_back(w);
+  return others;
+}
+
+TEST_F(ProgramTest, SigkillDuringTheIntroductionStillGivesBackTheDesktop) {
+  MakeDesktopAndApplication();
+  ChildProcess& program = Start();
+  ASSERT_NE(WaitForMainWindow(program), 0u) << program.standardError();
+  ASSERT_TRUE(WaitUntil([&] { return !screen_->isViewable(desktop_); }, 3s)) << "the desktop was not hidden";
+  program.sendSignal(SIGKILL);
+  ASSERT_TRUE(program.waitForExit(2s));
+  EXPECT_TRUE(WaitUntil([&] { return screen_->isViewable(desktop_); }, 2s)) << "desktop window left unmapped";
+}
+
+// A pipe or an endless device swapped in for the list while the program
+// polls: one box says so, the program neither blocks nor spins, and a
+// SIGTERM still ends it at once.
+TEST_F(ProgramTest, SpecialFilesSwappedInForTheListAreRefusedAndSigtermStillEnds) {
+  MakeDesktopAndApplication();
+  const std::filesystem::path list = programFolder_->path() / "list.txt";
+  const std::filesystem::path spare = programFolder_->path() / "spare";
+  for (const bool fifo : {true, false}) {
+    SCOPED_TRACE(fifo ? "pipe" : "link to /dev/zero");
+    std::filesystem::remove(list);
+    ChildProcess& program = Start();
+    const ::Window main = WaitForMainWindow(program);
+    ASSERT_NE(main, 0u) << program.standardError();
+    ASSERT_TRUE(WaitForPolling(15s)) << "the introduction did not end";
+    if (fifo)
+      ASSERT_EQ(mkfifo(spare.c_str(), 0600), 0);
+    else
+      std::filesystem::create_symlink("/dev/zero", spare);
+    std::filesystem::rename(spare, list);  // in one step, between two ticks
+
+    const std::set<::Window> known{main, desktop_, application_};
+    ASSERT_TRUE(WaitUntil([&] { return !OtherTopLevels(*screen_, known).empty(); }, 3s)) << "no failure box";
+    const double cpuBefore = CpuSeconds(program.pid()).value_or(0);
+    std::this_thread::sleep_for(1s);
+    EXPECT_LT(CpuSeconds(program.pid()).value_or(0) - cpuBefore, 0.5) << "spinning";
+    EXPECT_EQ(OtherTopLevels(*screen_, known).size(), 1u);
+
+    program.sendSignal(SIGTERM);
+    const auto exit = program.waitForExit(1s);
+    ASSERT_TRUE(exit) << "SIGTERM did not end it within a second";
+    EXPECT_TRUE(exit->code.has_value()) << exit->describe();
+  }
+}
+
+// Run as an ordinary user from a folder it may not write to, with no list:
+// the failure's box stays until the user closes it, then the program ends
+// with a non-zero status and leaves nothing held: the next start runs.
+TEST_F(ProgramTest, AListThatCannotBeWrittenIsReportedUntilDismissedAndNothingIsLeftHeld) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to make an ordinary user";
+  const std::string user = "lumio-e2e-user";
+  if (std::system(("id -u " + user + " >/dev/null 2>&1 || useradd --system --no-create-home " + user).c_str()) != 0)
+    GTEST_SKIP() << "cannot make the user " << user;
+  // Root's folders, readable by all and writable by nobody else.
+  std::filesystem::permissions(programFolder_->path(), std::filesystem::perms(0755));
+  std::filesystem::permissions(workFolder_->path(), std::filesystem::perms(0755));
+  std::vector<std::pair<std::string, std::string>> environment;
+  if (const char* authority = std::getenv("XAUTHORITY"); authority != nullptr && authority[0] != '\0') {
+    const std::filesystem::path copy = workFolder_->path() / "Xauthority";
+    std::filesystem::copy_file(authority, copy);
+    std::filesystem::permissions(copy, std::filesystem::perms(0644));
+    environment.emplace_back("XAUTHORITY", copy.string());
+  }
+  const auto startAsUser = [&] {
+    ChildProcess::Options options;
+    options.executable = "/usr/bin/setpriv";
+    options.arguments = {"--reuid=" + user, "--regid=" + user, "--clear-groups", "--", executable_.string()};
+    options.workingFolder = workFolder_->path();
+    options.setEnvironment = environment;
+    programs_.push_back(std::make_unique<ChildProcess>(options));
+    return programs_.back().get();
+  };
+
+  MakeDesktopAndApplication();
+  ChildProcess& program = *startAsUser();
+  const ::Window main = WaitForMainWindow(program);
+  ASSERT_NE(main, 0u) << program.standardError();
+  const std::set<::Window> known{main, desktop_, application_};
+  std::vector<::Window> shown;
+  ASSERT_TRUE(WaitUntil([&] { return !(shown = OtherTopLevels(*screen_, known)).empty(); }, 15s)) << "no box";
+  ASSERT_EQ(shown.size(), 1u);
+  const auto since = Clock::now();
+  while (Clock::now() - since < 2s) {  // a hundred ticks: still the one box
+    const std::vector<::Window> now = OtherTopLevels(*screen_, known);
+    ASSERT_EQ(now, shown) << "after " << MsSince(since) << " ms";
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(program.running());
+
+  SendDeleteWindow(*screen_, shown.front());  // the user closes the box
+  const auto exit = program.waitForExit(3s);
+  ASSERT_TRUE(exit) << "still running after the box was closed";
+  ASSERT_TRUE(exit->code.has_value()) << exit->describe();
+  EXPECT_NE(*exit->code, 0);
+  EXPECT_TRUE(screen_->isViewable(desktop_));
+  EXPECT_FALSE(std::filesystem::exists(programFolder_->path() / "list.txt"));
+
+  ChildProcess& next = *startAsUser();
+  EXPECT_NE(WaitForMainWindow(next), 0u) << "the next start did not run: " << next.standardError();
 }
 
 // --- No display -------------------------------------------------------------

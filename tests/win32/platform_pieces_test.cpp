@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "platform/win32/instance_guard_win32.h"
 #include "platform/win32/key_button_painter.h"
 #include "platform/win32/keyboard_dinput.h"
+#include "platform/win32/list_file_win32.h"
 #include "platform/win32/program_environment_win32.h"
 #include "platform/win32/screen_surface_gdi.h"
 
@@ -165,6 +167,55 @@ TEST(NamedMutexGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {
   NamedMutexGuard afterwards(name);
   EXPECT_FALSE(afterwards.anotherInstanceRunning()) << "released when the first went";
   EXPECT_EQ(std::string(kInstanceMutexName).rfind("Local\\", 0), 0u) << "per session";
+}
+
+TEST(NamedMutexGuardTest, ANameAStrangerHoldsWithOtherRightsDoesNotStopUs) {
+  const std::string name = "Local\\Lumio-stranger-" + std::to_string(GetCurrentProcessId());
+  // An empty access list: nobody may open it, we included.
+  ACL acl{};
+  ASSERT_TRUE(InitializeAcl(&acl, sizeof acl, ACL_REVISION));
+  SECURITY_DESCRIPTOR descriptor{};
+  ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+  const HANDLE stranger = CreateMutexA(&attributes, FALSE, name.c_str());
+  ASSERT_NE(stranger, nullptr);
+  NamedMutexGuard ours(name);
+  EXPECT_FALSE(ours.anotherInstanceRunning());
+  CloseHandle(stranger);
+}
+
+TEST(Win32ListFilesTest, ReadsOnlyPlainFilesAndCreatesOnlyNewOnes) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::filesystem::path folder =
+      std::filesystem::path(temp) / ("lumio-list-" + std::to_string(GetCurrentProcessId()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path file = folder / "list.txt";
+  Win32ListFiles files;
+  const auto failureOf = [&] {
+    try {
+      files.openForReading(file);
+    } catch (const Failure& f) {
+      return f.number();
+    }
+    files.close();
+    return 0;
+  };
+  EXPECT_EQ(failureOf(), 53);
+  EXPECT_TRUE(files.createNew(file, "58\r\n"));
+  EXPECT_FALSE(files.createNew(file, "1\r\n")) << "what is there stays";
+  files.openForReading(file);
+  char buffer[16] = {};
+  EXPECT_EQ(files.read(buffer, sizeof buffer), 4u);
+  EXPECT_EQ(std::string(buffer), "58\r\n");
+  EXPECT_EQ(files.read(buffer, sizeof buffer), 0u);
+  files.close();
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  EXPECT_EQ(failureOf(), 75);
+  EXPECT_FALSE(files.createNew(file, "1\r\n"));
+  std::filesystem::remove_all(folder);
 }
 
 TEST(Win32EnvironmentTest, ProgramFolderIsTheExecutablesNotTheCurrentOne) {

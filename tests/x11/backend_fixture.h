@@ -85,7 +85,7 @@ struct RealBackend {
   X11LockKeySource lockKeys{display};
   X11ScreenSurface screen{display};
   X11DesktopIcons icons{display};
-  X11InstanceGuard instance{DisplayString(display)};
+  X11InstanceGuard instance{display, "_LUMIO_CAPSLOCK_TEST_INSTANCE"};
   TempProgramEnvironment environment;
   Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
 };

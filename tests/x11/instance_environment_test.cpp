@@ -1,16 +1,22 @@
-// One instance per user and display; where the program lives; the user's
+// One instance per display; where the program lives; the user's
 // decimal separator.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/x11/instance_guard_x11.h"
+#include "platform/x11/list_file_posix.h"
 #include "platform/x11/program_environment_x11.h"
+#include "seam/failure.h"
 #include "support/temp_folder.h"
 
 namespace lumio::x11 {
@@ -41,62 +47,75 @@ class ScopedEnv {
 
 using lumio::testing::TempFolder;
 
-TEST(DisplayNames, OneDisplayHasOneName) {
-  EXPECT_EQ(NormaliseDisplayName(":0"), NormaliseDisplayName(":0.0"));
-  EXPECT_EQ(NormaliseDisplayName(":0"), NormaliseDisplayName(":0.1"));
-  EXPECT_EQ(NormaliseDisplayName(":0"), NormaliseDisplayName("unix:0"));
-  EXPECT_NE(NormaliseDisplayName(":0"), NormaliseDisplayName(":1"));
-  EXPECT_NE(NormaliseDisplayName(":10"), NormaliseDisplayName("localhost:10.0"));  // a forwarded display
-  const std::string odd = NormaliseDisplayName("/tmp/launch-abc/org.x:0");
-  EXPECT_EQ(odd.find('/'), std::string::npos);
-}
-
-TEST(InstanceGuard, TheSecondGuardOnADisplayFindsTheFirst) {
-  TempFolder runtime;
-  ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().string());
-  auto first = std::make_unique<X11InstanceGuard>(":7");
+// Each guard on a connection of its own, as each copy of the program has.
+// Whatever the environment says, the display decides; and the claim goes
+// with the connection, however the copy holding it went.
+TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopysConnectionCloses) {
+  ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
+  ScopedEnv noHome("HOME", "");
+  const std::string selection = "_LUMIO_CAPSLOCK_GUARD_TEST_" + std::to_string(getpid());
+  Display* firstConnection = XOpenDisplay(nullptr);
+  Display* secondConnection = XOpenDisplay(nullptr);
+  ASSERT_NE(firstConnection, nullptr) << "needs an X display";
+  ASSERT_NE(secondConnection, nullptr);
+  auto first = std::make_unique<X11InstanceGuard>(firstConnection, selection);
   EXPECT_FALSE(first->anotherInstanceRunning());
   EXPECT_FALSE(first->anotherInstanceRunning());  // asking again: still just us
-  EXPECT_EQ(first->lockFile().parent_path(), runtime.path());
-
-  X11InstanceGuard second(":7.0");
-  EXPECT_TRUE(second.anotherInstanceRunning());
-  X11InstanceGuard otherDisplay(":8");
-  EXPECT_FALSE(otherDisplay.anotherInstanceRunning());
-
-  first.reset();  // the first copy exits
-  X11InstanceGuard third(":7");
+  {
+    X11InstanceGuard second(secondConnection, selection);
+    EXPECT_TRUE(second.anotherInstanceRunning());
+    EXPECT_EQ(second.owner(), 0u) << "a second copy leaves no trace";
+  }
+  static_cast<void>(first.release());  // no tidying up: as if the first copy were killed
+  XCloseDisplay(firstConnection);
+  X11InstanceGuard third(secondConnection, selection);
   EXPECT_FALSE(third.anotherInstanceRunning());
+  EXPECT_NE(third.owner(), 0u);
 }
 
-TEST(InstanceGuard, AFolderOthersCanWriteToIsNotUsed) {
-  TempFolder shared, home;
-  fs::permissions(shared.path(), fs::perms::all);  // like /tmp without the sticky bit
-  ScopedEnv runtime("XDG_RUNTIME_DIR", shared.path().string());
-  ScopedEnv homeEnv("HOME", home.path().string());
-
-  X11InstanceGuard guard(":7");
-  const fs::path lock = guard.lockFile();
-  EXPECT_EQ(lock.parent_path(), home.path() / ".cache" / "lumio-capslock");
-  EXPECT_FALSE(guard.anotherInstanceRunning());
-  EXPECT_TRUE(fs::exists(lock));
-  struct stat info {};
-  ASSERT_EQ(stat(lock.parent_path().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
-  EXPECT_TRUE(X11InstanceGuard(":7").anotherInstanceRunning());
-}
-
-TEST(InstanceGuard, AFolderSomebodyElseMadeForUsIsRefused) {
-  TempFolder home;
-  ScopedEnv runtime("XDG_RUNTIME_DIR", "relative/not/allowed");
-  ScopedEnv homeEnv("HOME", home.path().string());
-  const fs::path planted = home.path() / ".cache" / "lumio-capslock";
-  fs::create_directories(planted);
-  fs::permissions(planted, fs::perms::all);  // writable by anybody: not ours to trust
-
-  X11InstanceGuard guard(":7");
-  EXPECT_TRUE(guard.lockFile().empty());
-  EXPECT_FALSE(guard.anotherInstanceRunning());  // no lock to be had: the program runs
+// Whatever stands in place of the list, a pass neither waits nor spins on
+// it, and the default list is written only as a new file of its own.
+TEST(ListFile, OnlyARegularFileIsReadAndNothingPresentIsWrittenOver) {
+  TempFolder folder;
+  const fs::path file = folder.path() / "list.txt";
+  const fs::path target = folder.path() / "elsewhere.txt";
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    int openFailure;  // 0: opens
+  } const cases[] = {
+      {"nothing", [] {}, 53},
+      {"regular file", [&] { std::ofstream(file) << "58\r\n"; }, 0},
+      {"link to a regular file", [&] { std::ofstream(target) << "58\r\n"; fs::create_symlink(target, file); }, 0},
+      {"dangling link", [&] { fs::create_symlink(target, file); }, 75},
+      {"pipe", [&] { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }, 75},
+      {"link to /dev/zero", [&] { fs::create_symlink("/dev/zero", file); }, 75},
+      {"folder", [&] { fs::create_directory(file); }, 75},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(file);
+    fs::remove_all(target);
+    c.make();
+    PosixListFiles files;
+    int failure = 0;
+    try {
+      files.openForReading(file);
+      char buffer[64];
+      EXPECT_EQ(files.read(buffer, sizeof buffer), 4u);
+    } catch (const Failure& f) {
+      failure = f.number();
+    }
+    files.close();
+    EXPECT_EQ(failure, c.openFailure);
+    if (failure == 53) {
+      EXPECT_TRUE(files.createNew(file, "1\r\n"));
+      EXPECT_EQ(fs::file_size(file), 3u);
+    } else {
+      EXPECT_FALSE(files.createNew(file, "1\r\n"));
+      EXPECT_FALSE(fs::exists(target) && fs::file_size(target) == 3u) << "written through the link";
+    }
+  }
 }
 
 TEST(ProgramEnvironment, TheFolderIsTheExecutablesNotTheCurrentOne) {

@@ -11,9 +11,11 @@ bool NamedMutexGuard::anotherInstanceRunning() {
   asked_ = true;
   mutex_ = CreateMutexA(nullptr, FALSE, name_.c_str());
   const DWORD error = GetLastError();
-  // Access denied means the name exists under another account's rights in
-  // our session: someone holds it, so we are not the first either.
-  another_ = (mutex_ != nullptr && error == ERROR_ALREADY_EXISTS) || (mutex_ == nullptr && error == ERROR_ACCESS_DENIED);
+  // Only our own mutex, already there, says another copy runs. Access
+  // denied says that some program, perhaps not ours, made an object of that
+  // name with other rights: we cannot tell, and a stranger must not be able
+  // to keep us from starting.
+  another_ = mutex_ != nullptr && error == ERROR_ALREADY_EXISTS;
   if (another_ && mutex_ != nullptr) {
     CloseHandle(mutex_);
     mutex_ = nullptr;

@@ -2,6 +2,7 @@
 // and the user's decimal separator from the locale settings.
 #pragma once
 
+#include "platform/win32/list_file_win32.h"
 #include "seam/program_environment.h"
 
 namespace lumio::win32 {
@@ -10,6 +11,10 @@ class Win32Environment final : public ProgramEnvironment {
  public:
   std::filesystem::path programDirectory() override;
   std::string decimalSeparator() override;
+  ListFileAccess& listFiles() override { return listFiles_; }
+
+ private:
+  Win32ListFiles listFiles_;
 };
 
 }  // namespace lumio::win32

@@ -59,10 +59,15 @@ void X11DesktopIcons::setVisible(bool visible) {
   const Window desktop = FindDesktopWindow(display_);
   if (desktop == 0) return;
   XErrorTrap trap(display_);
-  if (visible)
+  if (visible) {
     XMapWindow(display_, desktop);
-  else
+    XRemoveFromSaveSet(display_, desktop);
+  } else {
+    // In our save-set, the server maps it again when our connection
+    // closes: a killed or crashed program gives the icons back too.
+    XAddToSaveSet(display_, desktop);
     XUnmapWindow(display_, desktop);
+  }
 }
 
 }  // namespace lumio::x11

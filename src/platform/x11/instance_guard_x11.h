@@ -1,37 +1,40 @@
-// One copy of the program per user and display: an exclusive flock() on a
-// file in a folder only the user can write to, held while the process runs.
+// One copy of the program per X display: the display itself is the lock.
+// The first copy owns a selection named for the program, with a window of
+// its own as owner, the way ICCCM managers claim theirs. The server drops
+// the claim when that connection closes, however the program went, and the
+// answer does not depend on anybody's environment or file system.
 #pragma once
 
-#include <filesystem>
-#include <string>
-#include <string_view>
-
+// Our headers before X's: Xlib defines None, True and False as macros.
 #include "seam/instance_guard.h"
+
+#include <X11/Xlib.h>
+
+#include <string>
 
 namespace lumio::x11 {
 
-// ":0", ":0.0" and "unix:0" are the same display; the screen number and the
-// local-socket host name are dropped, and the rest made safe for a file name.
-std::string NormaliseDisplayName(std::string_view display);
+inline constexpr const char* kInstanceSelection = "_LUMIO_CAPSLOCK_INSTANCE";
 
 class X11InstanceGuard final : public InstanceGuard {
  public:
-  // display as in $DISPLAY.
-  explicit X11InstanceGuard(std::string display) : display_(std::move(display)) {}
+  explicit X11InstanceGuard(Display* display, std::string selection = kInstanceSelection)
+      : display_(display), selection_(std::move(selection)) {}
   ~X11InstanceGuard() override;
   X11InstanceGuard(const X11InstanceGuard&) = delete;
   X11InstanceGuard& operator=(const X11InstanceGuard&) = delete;
 
-  // True only when another process (or another guard) holds the lock. When
-  // no lock can be taken at all the program is let run.
+  // True when another client owns the selection. A copy that finds one
+  // creates nothing on the display. The first caller claims it and keeps it.
   bool anotherInstanceRunning() override;
 
-  // Where the lock lives, empty when no safe folder could be had.
-  std::filesystem::path lockFile() const;
+  // The window that holds the claim, 0 while none is held.
+  Window owner() const { return owner_; }
 
  private:
-  std::string display_;
-  int fd_ = -1;
+  Display* display_;
+  std::string selection_;
+  Window owner_ = 0;
 };
 
 }  // namespace lumio::x11

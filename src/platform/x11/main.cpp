@@ -23,13 +23,12 @@ int main() {
     return 1;
   }
   try {
-    const char* name = DisplayString(display);
     X11WindowSystem window(display);
     X11KeyboardDevice keyboard(display);
     X11LockKeySource lockKeys(display);
     X11ScreenSurface screen(display);
     X11DesktopIcons icons(display);
-    X11InstanceGuard instance(name != nullptr ? name : "");
+    X11InstanceGuard instance(display);
     X11ProgramEnvironment environment;
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
     lumio::frmOSD form(platform);
