@@ -180,6 +180,10 @@ TEST(NamedMutexGuardTest, ANameAStrangerHoldsWithOtherRightsDoesNotStopUs) {
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
   const HANDLE stranger = CreateMutexA(&attributes, FALSE, name.c_str());
   ASSERT_NE(stranger, nullptr);
+  const HANDLE probe = CreateMutexA(nullptr, FALSE, name.c_str());
+  const DWORD probeError = GetLastError();
+  if (probe != nullptr) CloseHandle(probe);
+  EXPECT_EQ(probeError, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the name is not closed to us as planned";
   NamedMutexGuard ours(name);
   EXPECT_FALSE(ours.anotherInstanceRunning());
   CloseHandle(stranger);
