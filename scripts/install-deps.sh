@@ -14,6 +14,9 @@ packages=(
   xvfb xauth x11-utils x11-apps xdotool imagemagick
   # locale sources, so the decimal-separator test can build a German locale
   locales
+  # the sanitizer build and the key list fuzzer (clang's libFuzzer runtime);
+  # util-linux's setpriv and passwd's useradd run the program as an ordinary user
+  clang libclang-rt-14-dev util-linux passwd
 )
 
 missing=()

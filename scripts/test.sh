@@ -13,6 +13,24 @@ cmake --build --preset win32 -j "$jobs"
 cmake --preset x11 >/dev/null
 cmake --build --preset x11 -j "$jobs"
 
+# The sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer) of the
+# core tests and the X11 display tests; run on the display below. Then the
+# key list fuzzer for a bounded time (scripts/fuzz.sh runs it longer).
+sanitizer_cxx=$(command -v clang++ || command -v g++)
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$sanitizer_cxx" \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
+  -DLUMIO_BUILD_BENCH=OFF -DLUMIO_WIN32_BUILD_DIR=/nonexistent >/dev/null
+cmake --build build/asan -j "$jobs" --target core_tests x11_rules_tests x11_display_tests
+export LUMIO_FUZZ_FAILED=0
+if command -v clang++ >/dev/null; then
+  echo "== Key list fuzzer (${LUMIO_FUZZ_SECONDS:-60} s)"
+  mkdir -p build/fuzz
+  bash scripts/fuzz.sh "${LUMIO_FUZZ_SECONDS:-60}" >build/fuzz/last-run.log 2>&1 || LUMIO_FUZZ_FAILED=1
+  tail -n 6 build/fuzz/last-run.log
+else
+  echo "== Key list fuzzer skipped: no clang++"
+fi
+
 export WINEPREFIX="$PWD/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts

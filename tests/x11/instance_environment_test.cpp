@@ -1,7 +1,9 @@
 // One instance per display; where the program lives; the user's
 // decimal separator.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -9,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -50,27 +51,47 @@ using lumio::testing::TempFolder;
 // Each guard on a connection of its own, as each copy of the program has.
 // Whatever the environment says, the display decides; and the claim goes
 // with the connection, however the copy holding it went.
-TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopysConnectionCloses) {
+TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
   ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
   ScopedEnv noHome("HOME", "");
   const std::string selection = "_LUMIO_CAPSLOCK_GUARD_TEST_" + std::to_string(getpid());
-  Display* firstConnection = XOpenDisplay(nullptr);
-  Display* secondConnection = XOpenDisplay(nullptr);
-  ASSERT_NE(firstConnection, nullptr) << "needs an X display";
-  ASSERT_NE(secondConnection, nullptr);
-  auto first = std::make_unique<X11InstanceGuard>(firstConnection, selection);
-  EXPECT_FALSE(first->anotherInstanceRunning());
-  EXPECT_FALSE(first->anotherInstanceRunning());  // asking again: still just us
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t first = fork();
+  ASSERT_GE(first, 0);
+  if (first == 0) {  // the first copy: claims, says so, and waits to be killed
+    Display* display = XOpenDisplay(nullptr);
+    const char claimed = display != nullptr && !X11InstanceGuard(display, selection).anotherInstanceRunning() ? 'y' : 'n';
+    X11InstanceGuard guard(display, selection);
+    const char held = display != nullptr && !guard.anotherInstanceRunning() ? 'y' : 'n';
+    const char answer[2] = {claimed, held};
+    if (write(ready[1], answer, 2) != 2) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char answer[2] = {};
+  ASSERT_EQ(read(ready[0], answer, 2), 2);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_EQ(answer[0], 'y') << "the first guard did not claim the display";
+  EXPECT_EQ(answer[1], 'y') << "a guard given up was not released";
+
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr) << "needs an X display";
   {
-    X11InstanceGuard second(secondConnection, selection);
+    X11InstanceGuard second(display, selection);
     EXPECT_TRUE(second.anotherInstanceRunning());
     EXPECT_EQ(second.owner(), 0u) << "a second copy leaves no trace";
   }
-  static_cast<void>(first.release());  // no tidying up: as if the first copy were killed
-  XCloseDisplay(firstConnection);
-  X11InstanceGuard third(secondConnection, selection);
-  EXPECT_FALSE(third.anotherInstanceRunning());
-  EXPECT_NE(third.owner(), 0u);
+  kill(first, SIGKILL);  // no tidying up
+  waitpid(first, nullptr, 0);
+  {
+    X11InstanceGuard third(display, selection);
+    EXPECT_FALSE(third.anotherInstanceRunning());
+    EXPECT_FALSE(third.anotherInstanceRunning());  // asking again: still just us
+    EXPECT_NE(third.owner(), 0u);
+  }
+  XCloseDisplay(display);
 }
 
 // Whatever stands in place of the list, a pass neither waits nor spins on
