@@ -275,9 +275,10 @@ TEST_F(ProgramTest, SecondStartLeavesNoTrace) {
   ASSERT_NE(WaitForMainWindow(first), 0u) << first.standardError();
   ASSERT_TRUE(WaitForPolling(15s)) << "the introduction did not end";
 
-  // A copy in another folder is still the same program for the same user.
+  // A copy in another folder, with another environment, is still the same
+  // program on the same display.
   TempFolder otherFolder("lumio-e2e-second");
-  ChildProcess& second = Start(CopyExecutable(ProgramExecutable(), otherFolder.path()));
+  ChildProcess& second = Start(CopyExecutable(ProgramExecutable(), otherFolder.path()), {}, {"XDG_RUNTIME_DIR", "HOME"});
   bool disturbed = false;
   std::size_t mostTitled = 0;
   std::optional<ExitStatus> exit;
