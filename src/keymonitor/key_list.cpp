@@ -145,7 +145,9 @@ namespace {
 // Closes the pass's file on every way out, a failure of the action included.
 class OpenListFile {
  public:
-  OpenListFile(ListFileAccess& files, const std::filesystem::path& file) : files_(files) { files_.openForReading(file); }
+  OpenListFile(ListFileAccess& files, const std::filesystem::path& file) : files_(files) {
+    files_.openForReading(file);
+  }
   ~OpenListFile() { files_.close(); }
   OpenListFile(const OpenListFile&) = delete;
   OpenListFile& operator=(const OpenListFile&) = delete;

@@ -278,7 +278,8 @@ TEST_F(ProgramTest, SecondStartLeavesNoTrace) {
   // A copy in another folder, with another environment, is still the same
   // program on the same display.
   TempFolder otherFolder("lumio-e2e-second");
-  ChildProcess& second = Start(CopyExecutable(ProgramExecutable(), otherFolder.path()), {}, {"XDG_RUNTIME_DIR", "HOME"});
+  ChildProcess& second =
+      Start(CopyExecutable(ProgramExecutable(), otherFolder.path()), {}, {"XDG_RUNTIME_DIR", "HOME"});
   bool disturbed = false;
   std::size_t mostTitled = 0;
   std::optional<ExitStatus> exit;

@@ -168,7 +168,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::vector<std::string> lines = SplitLines(bytes);
   const std::size_t handled = collect.codes.size();
-  if (failure == 0 && handled != lines.size()) Mismatch("(whole file)", "not every line was handled", static_cast<long long>(handled));
+  if (failure == 0 && handled != lines.size())
+    Mismatch("(whole file)", "not every line was handled", static_cast<long long>(handled));
   if (failure != 0 && handled >= lines.size()) Mismatch("(whole file)", "a failure after the last line", failure);
   for (std::size_t i = 0; i < handled; ++i) Check(lines[i], separator, true, collect.codes[i], 0);
   if (failure != 0) Check(lines[handled], separator, false, 0, failure);

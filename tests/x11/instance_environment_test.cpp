@@ -61,7 +61,8 @@ TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
   ASSERT_GE(first, 0);
   if (first == 0) {  // the first copy: claims, says so, and waits to be killed
     Display* display = XOpenDisplay(nullptr);
-    const char claimed = display != nullptr && !X11InstanceGuard(display, selection).anotherInstanceRunning() ? 'y' : 'n';
+    const char claimed =
+        display != nullptr && !X11InstanceGuard(display, selection).anotherInstanceRunning() ? 'y' : 'n';
     X11InstanceGuard guard(display, selection);
     const char held = display != nullptr && !guard.anotherInstanceRunning() ? 'y' : 'n';
     const char answer[2] = {claimed, held};
