@@ -62,7 +62,6 @@ class Win32WindowSystem final : public WindowSystem {
     Colour colour = kButtonFace;
     int paints = 0;
   };
-  static constexpr std::size_t kTimerCount = 4;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,11 +87,11 @@ class Win32WindowSystem final : public WindowSystem {
   const FormDescription* form_ = nullptr;
   WindowEvents* events_ = nullptr;
   int dpi_ = 96;
-  std::array<HWND, 6> controls_{};
+  std::array<HWND, kControlCount> controls_{};
   std::array<KeySlot, 256> keys_{};
   std::array<bool, kTimerCount> timerRunning_{};
   std::map<std::pair<std::string, double>, HFONT> fonts_;
-  std::array<PictureDib, 3> pictures_;  // by KeyPicture
+  std::array<PictureDib, kKeyPictureCount> pictures_;  // by KeyPicture
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool ended_ = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -91,12 +92,12 @@ class X11WindowSystem final : public WindowSystem {
   std::unique_ptr<MainWindow> window_;
 
   std::array<Fl_Button*, 256> keys_{};
-  std::array<Colour, 256> keyColours_{};
   std::array<bool, 256> keyGraphical_{};
-  std::array<Fl_Widget*, 6> controls_{};
-  std::array<TimerSlot, 4> timers_{};
+  std::array<Fl_Widget*, kControlCount> controls_{};
+  std::array<TimerSlot, kTimerCount> timers_{};
   std::size_t timerCount_ = 0;
 
+  std::exception_ptr escaped_;  // from an event, rethrown by runEventLoop
   bool signalsInstalled_ = false;
   std::array<struct sigaction, 3> previousActions_{};
 };
