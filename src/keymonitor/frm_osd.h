@@ -22,7 +22,8 @@ class frmOSD final : public WindowEvents {
   explicit frmOSD(const Platform& platform);
 
   // Creates the window, loads it, shows it and runs it until the program
-  // ends. Returns the process exit status.
+  // ends. Returns the process exit status. What the window system hands on
+  // from an event comes out of here, after the desktop is given back.
   int Run();
 
   // Window events, each run to its end; a failure nobody catches is reported

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "keymonitor/error_messages.h"
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
 #include "platform/win32/desktop_icons_win32.h"
@@ -29,9 +30,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instanceGuard, environment};
     lumio::frmOSD form(platform);
     return form.Run();
-  } catch (const std::exception& error) {
+  } catch (...) {
     // Only what the window itself could not report gets here.
-    MessageBoxA(nullptr, error.what(), std::string(lumio::kAppTitle).c_str(), MB_OK | MB_ICONSTOP);
+    MessageBoxA(nullptr, lumio::EscapedErrorText(std::current_exception()).c_str(),
+                std::string(lumio::kAppTitle).c_str(), MB_OK | MB_ICONSTOP);
     return 1;
   }
 }
