@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "keymonitor/form_layout.h"
 #include "platform/win32/desktop_icons_win32.h"
@@ -94,7 +96,6 @@ TEST(DirectInputKeyboardTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
                                       GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   keyboard.open(FromHwnd(window));
-  EXPECT_TRUE(keyboard.hasDevice());
   state.fill(0xEE);
   keyboard.getState(state);
   int filled = 0;
@@ -112,6 +113,48 @@ TEST(DirectInputKeyboardTest, AFailedStepThrowsItsHresult) {
   } catch (const Failure& failure) {
     EXPECT_LT(failure.number(), 0) << "an HRESULT error, as a signed number";
     EXPECT_FALSE(failure.description().empty());
+  }
+}
+
+// Answers each call from a script of results: DIERR_INPUTLOST once, say.
+struct ScriptedDevice {
+  std::vector<HRESULT> states;    // one per GetDeviceState, then DI_OK
+  std::vector<HRESULT> acquires;  // one per Acquire, then DI_OK
+  int stateCalls = 0, acquireCalls = 0;
+
+  HRESULT GetDeviceState(DWORD size, void* data) {
+    std::memset(data, stateCalls == 0 ? 0 : 0x80, size);
+    const auto call = static_cast<std::size_t>(stateCalls++);
+    return call < states.size() ? states[call] : DI_OK;
+  }
+  HRESULT Acquire() {
+    const auto call = static_cast<std::size_t>(acquireCalls++);
+    return call < acquires.size() ? acquires[call] : DI_OK;
+  }
+};
+
+TEST(DirectInputKeyboardTest, ALostDeviceIsAcquiredOnceBeforeAFailureIsReported) {
+  const struct {
+    std::vector<HRESULT> states, acquires;
+    HRESULT result;
+    int stateCalls, acquireCalls;
+  } cases[] = {
+      {{}, {}, DI_OK, 1, 0},                                      // the usual read
+      {{DIERR_INPUTLOST}, {}, DI_OK, 2, 1},                       // taken away once: back after one Acquire
+      {{DIERR_NOTACQUIRED}, {}, DI_OK, 2, 1},                     // never acquired: the same
+      {{DIERR_INPUTLOST}, {DIERR_OTHERAPPHASPRIO}, DIERR_INPUTLOST, 1, 1},  // Acquire refused: the loss
+      {{DIERR_INPUTLOST, DIERR_INPUTLOST}, {}, DIERR_INPUTLOST, 2, 1},      // only one try per snapshot
+      {{E_FAIL}, {}, E_FAIL, 1, 0},                               // other failures as they are
+  };
+  for (const auto& c : cases) {
+    ScriptedDevice device{c.states, c.acquires};
+    KeyboardState state{};
+    EXPECT_EQ(ReadSnapshot(device, state), c.result);
+    EXPECT_EQ(device.stateCalls, c.stateCalls);
+    EXPECT_EQ(device.acquireCalls, c.acquireCalls);
+    if (c.result == DI_OK) {
+      EXPECT_EQ(state[kCapsLockCode], c.stateCalls == 1 ? 0 : 0x80) << "the second read counts";
+    }
   }
 }
 

@@ -38,13 +38,7 @@ void DirectInputKeyboard::open(NativeHandle window) {
 
 void DirectInputKeyboard::getState(KeyboardState& state) {
   if (device_ == nullptr) throw failures::ObjectNotSet();
-  HRESULT result = device_->GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
-  // A background device can still be taken away (a secure desktop, a
-  // driver reset); it comes back with one Acquire, so the user sees a
-  // failure only when that does not help.
-  if ((result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) && SUCCEEDED(device_->Acquire()))
-    result = device_->GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
-  Check(result);
+  Check(ReadSnapshot(*device_, state));
 }
 
 }  // namespace lumio::win32

@@ -21,8 +21,6 @@ class DirectInputKeyboard final : public KeyboardDevice {
   void open(NativeHandle window) override;
   void getState(KeyboardState& state) override;
 
-  bool hasDevice() const { return device_ != nullptr; }
-
  private:
   void release();
 
@@ -30,5 +28,17 @@ class DirectInputKeyboard final : public KeyboardDevice {
   IDirectInput8A* input_ = nullptr;
   IDirectInputDevice8A* device_ = nullptr;
 };
+
+// One snapshot from a device that may have been taken away (a secure
+// desktop, a driver reset): it comes back with one Acquire, so the user sees
+// a failure only when that does not help. Device: anything with
+// DirectInput's GetDeviceState and Acquire.
+template <class Device>
+HRESULT ReadSnapshot(Device& device, KeyboardState& state) {
+  HRESULT result = device.GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
+  if ((result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) && SUCCEEDED(device.Acquire()))
+    result = device.GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
+  return result;
+}
 
 }  // namespace lumio::win32
