@@ -15,9 +15,9 @@
 #include "platform/win32/hresult_text.h"
 #include "platform/win32/instance_guard_win32.h"
 #include "platform/win32/key_button_painter.h"
-#include "platform/win32/keyboard_dinput.h"
+#include "platform/win32/keyboard_win32.h"
 #include "platform/win32/program_environment_win32.h"
-#include "platform/win32/screen_surface_gdi.h"
+#include "platform/win32/screen_surface_win32.h"
 
 namespace lumio::win32 {
 namespace {
@@ -82,8 +82,8 @@ TEST(HresultFailures, CarryTheSignedCodeAndTheBestTextThereIs) {
   EXPECT_EQ(HresultFailure(unknown).number(), static_cast<std::int32_t>(0x8004FFF1u));
 }
 
-TEST(DirectInputKeyboardTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
-  DirectInputKeyboard keyboard(GetModuleHandleA(nullptr));
+TEST(Win32KeyboardDeviceTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
+  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr));
   KeyboardState state{};
   try {
     keyboard.getState(state);
@@ -104,8 +104,8 @@ TEST(DirectInputKeyboardTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
   DestroyWindow(window);
 }
 
-TEST(DirectInputKeyboardTest, AFailedStepThrowsItsHresult) {
-  DirectInputKeyboard keyboard(GetModuleHandleA(nullptr));
+TEST(Win32KeyboardDeviceTest, AFailedStepThrowsItsHresult) {
+  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr));
   try {
     // Not a window: the cooperative level cannot be set.
     keyboard.open(static_cast<NativeHandle>(0x7FFF0001));
@@ -133,7 +133,7 @@ struct ScriptedDevice {
   }
 };
 
-TEST(DirectInputKeyboardTest, ALostDeviceIsAcquiredOnceBeforeAFailureIsReported) {
+TEST(Win32KeyboardDeviceTest, ALostDeviceIsAcquiredOnceBeforeAFailureIsReported) {
   const struct {
     std::vector<HRESULT> states, acquires;
     HRESULT result;
@@ -175,8 +175,8 @@ class ProgmanStandIn {
   HWND window = nullptr;
 };
 
-TEST(ProgmanIconsTest, HidesAndShowsTheProgmanWindow) {
-  ProgmanIcons icons;
+TEST(Win32DesktopIconsTest, HidesAndShowsTheProgmanWindow) {
+  Win32DesktopIcons icons;
   icons.setVisible(false);  // none there (Wine has none of its own): no harm
   {
     ProgmanStandIn progman;
@@ -193,25 +193,25 @@ TEST(ProgmanIconsTest, HidesAndShowsTheProgmanWindow) {
   icons.setVisible(true);
 }
 
-TEST(NamedMutexGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {
+TEST(Win32InstanceGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {
   const std::string name = "Local\\Lumio-test-" + std::to_string(GetCurrentProcessId());
   {
-    NamedMutexGuard first(name);
+    Win32InstanceGuard first(name);
     EXPECT_FALSE(first.anotherInstanceRunning());
     EXPECT_FALSE(first.anotherInstanceRunning()) << "asking again does not make it a second";
-    NamedMutexGuard second(name);
+    Win32InstanceGuard second(name);
     EXPECT_TRUE(second.anotherInstanceRunning());
     EXPECT_TRUE(second.anotherInstanceRunning());
-    NamedMutexGuard third(name);
+    Win32InstanceGuard third(name);
     EXPECT_TRUE(third.anotherInstanceRunning());
   }
-  NamedMutexGuard afterwards(name);
+  Win32InstanceGuard afterwards(name);
   EXPECT_FALSE(afterwards.anotherInstanceRunning()) << "released when the first went";
   EXPECT_EQ(std::string(kInstanceMutexName).rfind("Local\\", 0), 0u) << "per session";
 }
 
-TEST(Win32EnvironmentTest, ProgramFolderIsTheExecutablesNotTheCurrentOne) {
-  Win32Environment environment;
+TEST(Win32ProgramEnvironmentTest, ProgramFolderIsTheExecutablesNotTheCurrentOne) {
+  Win32ProgramEnvironment environment;
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   wchar_t temp[MAX_PATH] = {};
@@ -249,8 +249,8 @@ int GreenPixelsOnScreen(int x, int y, int width, int height) {
   return green;
 }
 
-TEST(GdiScreenSurfaceTest, PaintsOnTheScreenAndLeaksNothing) {
-  GdiScreenSurface surface;
+TEST(Win32ScreenSurfaceTest, PaintsOnTheScreenAndLeaksNothing) {
+  Win32ScreenSurface surface;
   FontRequest font;
   font.height = 72;
   font.weight = 700;

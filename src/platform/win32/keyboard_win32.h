@@ -8,12 +8,12 @@
 
 namespace lumio::win32 {
 
-class DirectInputKeyboard final : public KeyboardDevice {
+class Win32KeyboardDevice final : public KeyboardDevice {
  public:
-  explicit DirectInputKeyboard(HINSTANCE instance) : instance_(instance) {}
-  ~DirectInputKeyboard() override;
-  DirectInputKeyboard(const DirectInputKeyboard&) = delete;
-  DirectInputKeyboard& operator=(const DirectInputKeyboard&) = delete;
+  explicit Win32KeyboardDevice(HINSTANCE instance) : instance_(instance) {}
+  ~Win32KeyboardDevice() override;
+  Win32KeyboardDevice(const Win32KeyboardDevice&) = delete;
+  Win32KeyboardDevice& operator=(const Win32KeyboardDevice&) = delete;
 
   // DirectInput8Create, CreateDevice(GUID_SysKeyboard), SetDataFormat,
   // SetCooperativeLevel(non-exclusive, background), Acquire: the first that

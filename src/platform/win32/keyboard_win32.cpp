@@ -1,4 +1,4 @@
-#include "platform/win32/keyboard_dinput.h"
+#include "platform/win32/keyboard_win32.h"
 
 #include "platform/win32/hresult_text.h"
 
@@ -12,9 +12,9 @@ void Check(HRESULT result) {
 
 }  // namespace
 
-DirectInputKeyboard::~DirectInputKeyboard() { release(); }
+Win32KeyboardDevice::~Win32KeyboardDevice() { release(); }
 
-void DirectInputKeyboard::release() {
+void Win32KeyboardDevice::release() {
   if (device_ != nullptr) {
     device_->Unacquire();
     device_->Release();
@@ -26,7 +26,7 @@ void DirectInputKeyboard::release() {
   }
 }
 
-void DirectInputKeyboard::open(NativeHandle window) {
+void Win32KeyboardDevice::open(NativeHandle window) {
   release();
   Check(DirectInput8Create(instance_, DIRECTINPUT_VERSION, IID_IDirectInput8A, reinterpret_cast<void**>(&input_),
                            nullptr));
@@ -36,7 +36,7 @@ void DirectInputKeyboard::open(NativeHandle window) {
   Check(device_->Acquire());
 }
 
-void DirectInputKeyboard::getState(KeyboardState& state) {
+void Win32KeyboardDevice::getState(KeyboardState& state) {
   if (device_ == nullptr) throw failures::ObjectNotSet();
   Check(ReadSnapshot(*device_, state));
 }
