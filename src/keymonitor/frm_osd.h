@@ -17,6 +17,10 @@
 
 namespace lumio {
 
+namespace testing {
+class FormTest;
+}
+
 class frmOSD final : public WindowEvents {
  public:
   explicit frmOSD(const Platform& platform);
@@ -50,9 +54,6 @@ class frmOSD final : public WindowEvents {
   void OpenKeyboardDevice();
   void RefreshKeyButtons();
 
-  // The last list line handled, and its code.
-  std::int32_t KeyCode() const { return keyCode_; }
-  const std::string& KeyLine() const { return keyLine_; }
   const std::filesystem::path& KeyListPath();
 
  private:
@@ -84,6 +85,7 @@ class frmOSD final : public WindowEvents {
   int exitStatus_ = 0;
 
   friend class RefreshAction;
+  friend class testing::FormTest;  // the tests read the last list line handled
 };
 
 // The maker's web address on the banner's last line, set at build time.

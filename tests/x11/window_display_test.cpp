@@ -68,7 +68,7 @@ TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
   ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
   XWindowAttributes attributes{};
   ASSERT_TRUE(XGetWindowAttributes(xs.display(), xid, &attributes));
-  const int dpi = backend->window.dpi();
+  const int dpi = Inside(backend->window).dpi();
   EXPECT_EQ(attributes.width, TwipsToPixels(frmOSDLayout().clientWidth, dpi));
   EXPECT_EQ(attributes.height, TwipsToPixels(frmOSDLayout().clientHeight, dpi));
   EXPECT_NEAR(attributes.x + attributes.width / 2, xs.width() / 2, 1);  // centred (no window manager here)
@@ -77,8 +77,8 @@ TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
 
 TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
   backend->window.createWindow(frmOSDLayout(), events);
-  Fl_Window* window = backend->window.window();
-  const int dpi = backend->window.dpi();
+  Fl_Window* window = Inside(backend->window).window();
+  const int dpi = Inside(backend->window).dpi();
   ASSERT_EQ(window->children(), kKeyButtonCount + 6);
 
   int previousTab = -1;
@@ -87,26 +87,26 @@ TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
     EXPECT_GE(child->y(), window->h()) << "child " << i << " would be seen";
     int tab = -1;
     for (const KeyDesc& key : frmOSDLayout().keys)
-      if (backend->window.keyButton(key.index) == child) tab = key.tabIndex;
+      if (Inside(backend->window).keyButton(key.index) == child) tab = key.tabIndex;
     for (const ChildDesc& desc : frmOSDLayout().children)
-      if (backend->window.control(desc.control) == child) tab = desc.tabIndex;
+      if (Inside(backend->window).control(desc.control) == child) tab = desc.tabIndex;
     ASSERT_GT(tab, previousTab) << "child " << i;
     previousTab = tab;
   }
 
   EXPECT_EQ(backend->window.text1(), "Caps Lock is OFF");
   const KeyDesc* caps = FindKey(kCapsLockCode);
-  const Fl_Button* capsButton = backend->window.keyButton(kCapsLockCode);
+  const Fl_Button* capsButton = Inside(backend->window).keyButton(kCapsLockCode);
   ASSERT_NE(capsButton, nullptr);
   EXPECT_STREQ(capsButton->label(), "Caps Lock");
   EXPECT_EQ(capsButton->x(), TwipsToPixels(caps->left, dpi));
   EXPECT_EQ(capsButton->y(), TwipsToPixels(caps->top, dpi));
   EXPECT_EQ(capsButton->w(), TwipsToPixels(caps->width, dpi));
   EXPECT_EQ(capsButton->color(), fl_rgb_color(240, 240, 240));
-  EXPECT_EQ(backend->window.keyButton(30)->color(), fl_rgb_color(180, 180, 180));  // A starts "up"
-  EXPECT_EQ(backend->window.keyButton(14)->color(), fl_rgb_color(192, 192, 192));  // Back is light grey
+  EXPECT_EQ(Inside(backend->window).keyButton(30)->color(), fl_rgb_color(180, 180, 180));  // A starts "up"
+  EXPECT_EQ(Inside(backend->window).keyButton(14)->color(), fl_rgb_color(192, 192, 192));  // Back is light grey
   for (int pictured : {219, 220, 221}) {
-    const Fl_Button* button = backend->window.keyButton(pictured);
+    const Fl_Button* button = Inside(backend->window).keyButton(pictured);
     EXPECT_NE(button->image(), nullptr) << pictured;
     EXPECT_TRUE(button->label() == nullptr || button->label()[0] == '\0') << pictured;
   }
@@ -115,8 +115,8 @@ TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
 TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {
   backend->window.createWindow(frmOSDLayout(), events);
   backend->window.showWindow();
-  Fl_Window* window = backend->window.window();
-  Fl_Button* a = backend->window.keyButton(30);
+  Fl_Window* window = Inside(backend->window).window();
+  Fl_Button* a = Inside(backend->window).keyButton(30);
   ASSERT_TRUE(PumpUntil([&] { return window->damage() == 0 && a->damage() == 0; }, 5s));
 
   backend->window.setKeyBackColor(30, kYellow);
@@ -125,7 +125,7 @@ TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {
   EXPECT_EQ(a->selection_color(), fl_rgb_color(255, 255, 0));  // pressed, too
 
   // The plain button keeps its standard look whatever its back colour.
-  Fl_Button* plain = backend->window.keyButton(1);
+  Fl_Button* plain = Inside(backend->window).keyButton(1);
   const Fl_Color standard = plain->color();
   backend->window.setKeyBackColor(1, kYellow);
   EXPECT_EQ(plain->color(), standard);
@@ -145,15 +145,15 @@ class ClickLog final : public WindowEvents {
 TEST_F(WindowTest, ClicksNameTheirKeyOrControlUntilTheProgramEnds) {
   ClickLog log;
   backend->window.createWindow(frmOSDLayout(), log);
-  for (int index : {30, 0, 1, 219}) backend->window.keyButton(index)->do_callback();
+  for (int index : {30, 0, 1, 219}) Inside(backend->window).keyButton(index)->do_callback();
   for (Control control : {Control::cmdShow, Control::cmdRemove, Control::cmdCapNum, Control::cmdHideIcons,
                           Control::cmdShowicons})
-    backend->window.control(control)->do_callback();
+    Inside(backend->window).control(control)->do_callback();
   EXPECT_EQ(log.keys, (std::vector<int>{30, 0, 1, 219}));
   EXPECT_EQ(log.controls, (std::vector<Control>{Control::cmdShow, Control::cmdRemove, Control::cmdCapNum,
                                                 Control::cmdHideIcons, Control::cmdShowicons}));
 
-  Fl_Button* a = backend->window.keyButton(30);
+  Fl_Button* a = Inside(backend->window).keyButton(30);
   backend->window.endProgram();
   a->do_callback();
   EXPECT_EQ(log.keys.size(), 4u);
@@ -161,8 +161,8 @@ TEST_F(WindowTest, ClicksNameTheirKeyOrControlUntilTheProgramEnds) {
 
 TEST_F(WindowTest, DescribedTimersStartAtCreationAndOthersNeverTick) {
   backend->window.createWindow(frmOSDLayout(), events);
-  EXPECT_TRUE(backend->window.timerRunning(TimerName::tmrAbout));
-  EXPECT_FALSE(backend->window.timerRunning(TimerName::Timer1));
+  EXPECT_TRUE(Inside(backend->window).timerRunning(TimerName::tmrAbout));
+  EXPECT_FALSE(Inside(backend->window).timerRunning(TimerName::Timer1));
 
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 5; }, 5s));
@@ -233,7 +233,7 @@ TEST_F(WindowTest, TerminationSignalEndsTheLoopAndTheProgramGoesOn) {
   backend->window.runEventLoop();
   EXPECT_FALSE(deadline.fired());
   EXPECT_EQ(events.endings, 1);
-  EXPECT_TRUE(backend->window.ending());
+  EXPECT_TRUE(Inside(backend->window).ending());
   EXPECT_LE(events.ticksOf(TimerName::Timer1), 3);
 }
 
@@ -245,7 +245,7 @@ TEST_F(WindowTest, AFailureEscapingAnEventEndsTheLoopAndComesOutOfIt) {
   LoopDeadline deadline(backend->window, 10.0);
   EXPECT_THROW(backend->window.runEventLoop(), std::runtime_error);
   EXPECT_FALSE(deadline.fired());
-  EXPECT_TRUE(backend->window.ending());
+  EXPECT_TRUE(Inside(backend->window).ending());
   EXPECT_EQ(events.ticksOf(TimerName::Timer1), 1);
 }
 

@@ -250,19 +250,6 @@ void Win32WindowSystem::endProgram() {
   quitPosted_ = true;
 }
 
-HWND Win32WindowSystem::keyButton(int index) const {
-  if (index < 0 || index > 255) return nullptr;
-  return keys_[static_cast<std::size_t>(index)].button;
-}
-
-HWND Win32WindowSystem::control(Control which) const { return controls_[static_cast<std::size_t>(which)]; }
-
-Colour Win32WindowSystem::keyBackColor(int index) const { return keys_[static_cast<std::size_t>(index & 0xFF)].colour; }
-
-int Win32WindowSystem::keyPaintCount(int index) const { return keys_[static_cast<std::size_t>(index & 0xFF)].paints; }
-
-bool Win32WindowSystem::timerRunning(TimerName timer) const { return timerRunning_[static_cast<std::size_t>(timer)]; }
-
 void Win32WindowSystem::setKeyBackColor(int index, Colour colour) {
   KeySlot& slot = keys_[static_cast<std::size_t>(index & 0xFF)];
   if (slot.desc == nullptr) throw failures::NoSuchControlElement(index);

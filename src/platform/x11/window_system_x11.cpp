@@ -373,11 +373,6 @@ void X11WindowSystem::setTimerEnabled(TimerName timer, bool enabled) {
   }
 }
 
-bool X11WindowSystem::timerRunning(TimerName timer) const {
-  const TimerSlot* slot = slotFor(timer);
-  return slot != nullptr && slot->running;
-}
-
 void X11WindowSystem::stopTimers() {
   for (std::size_t i = 0; i < timerCount_; ++i) {
     Fl::remove_timeout(OnTimer, &timers_[i]);
@@ -402,17 +397,6 @@ void X11WindowSystem::doEvents() { Fl::check(); }
 void X11WindowSystem::closeModalWindows() {
   // A message box open in a nested loop returns once its window is gone.
   for (int guard = 0; guard < 16 && Fl::modal() != nullptr; ++guard) Fl::modal()->hide();
-}
-
-Fl_Window* X11WindowSystem::window() const { return window_.get(); }
-
-Fl_Button* X11WindowSystem::keyButton(int index) const {
-  return index >= 0 && index < 256 ? keys_[static_cast<std::size_t>(index)] : nullptr;
-}
-
-Fl_Widget* X11WindowSystem::control(Control which) const {
-  const auto slot = static_cast<std::size_t>(which);
-  return slot < controls_.size() ? controls_[slot] : nullptr;
 }
 
 void X11WindowSystem::OnClick(Fl_Widget* /*widget*/, void* data) {

@@ -22,6 +22,9 @@ class Fl_Window;
 namespace lumio::x11 {
 
 class MainWindow;
+namespace testing {
+class WindowSystemProbe;
+}
 
 class X11WindowSystem final : public WindowSystem {
  public:
@@ -42,15 +45,9 @@ class X11WindowSystem final : public WindowSystem {
   void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) override;
   void doEvents() override;
 
-  // What the window is made of, for whoever needs to look (tests).
-  Fl_Window* window() const;
-  Fl_Button* keyButton(int index) const;
-  Fl_Widget* control(Control control) const;
-  bool timerRunning(TimerName timer) const;
-  bool ending() const { return ending_; }
-  int dpi() const { return dpi_; }
-
  private:
+  friend class testing::WindowSystemProbe;  // the tests look at what the window is made of
+
   struct Binding {
     X11WindowSystem* owner;
     bool isKey;
