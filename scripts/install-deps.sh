@@ -14,6 +14,8 @@ packages=(
   xvfb xauth x11-utils x11-apps xdotool imagemagick
   # locale sources, so the decimal-separator test can build a German locale
   locales
+  # a window manager, so a test can see the window centred with its frame
+  openbox
 )
 
 missing=()

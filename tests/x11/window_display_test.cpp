@@ -11,6 +11,7 @@
 #include <csignal>
 #include <stdexcept>
 
+#include "support/process.h"
 #include "support/x_screen.h"
 
 namespace lumio::x11::testing {
@@ -73,6 +74,39 @@ TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
   EXPECT_EQ(attributes.height, TwipsToPixels(frmOSDLayout().clientHeight, dpi));
   EXPECT_NEAR(attributes.x + attributes.width / 2, xs.width() / 2, 1);  // centred (no window manager here)
   EXPECT_NEAR(attributes.y + attributes.height / 2, xs.height() / 2, 1);
+}
+
+TEST_F(WindowTest, UnderAWindowManagerTheWindowIsCentredWithItsFrame) {
+  const std::filesystem::path openbox = "/usr/bin/openbox";
+  if (!std::filesystem::exists(openbox)) GTEST_SKIP() << "no openbox to frame the window";
+  XScreen xs;
+  lumio::testing::ChildProcess manager({openbox, {"--sm-disable"}, {}, {}, {}});
+  // Ready once it frames a window of its own accord.
+  const ::Window probe = xs.createWindow(0, 0, 50, 50, 0x808080);
+  const auto framed = [&] { return AtomsOf(xs.display(), probe, "_NET_FRAME_EXTENTS").size() == 4; };
+  ASSERT_TRUE(WaitUntil(framed, 10s)) << "openbox did not start";
+  xs.destroyWindow(probe);
+
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  const auto xid = static_cast<Window>(backend->window.nativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+  PumpFor(300ms);  // let the window manager finish placing it
+  const std::vector<Atom> frame = AtomsOf(xs.display(), xid, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
+  ASSERT_EQ(frame.size(), 4u);
+  EXPECT_GT(frame[2], 0u) << "a title bar";
+
+  XWindowAttributes client{};
+  ASSERT_TRUE(XGetWindowAttributes(xs.display(), xid, &client));
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(xs.display(), xid, DefaultRootWindow(xs.display()), 0, 0, &x, &y, &child);
+  const int outerLeft = x - static_cast<int>(frame[0]);
+  const int outerTop = y - static_cast<int>(frame[2]);
+  const int outerWidth = client.width + static_cast<int>(frame[0] + frame[1]);
+  const int outerHeight = client.height + static_cast<int>(frame[2] + frame[3]);
+  EXPECT_NEAR(outerLeft + outerWidth / 2, xs.width() / 2, 1);
+  EXPECT_NEAR(outerTop + outerHeight / 2, xs.height() / 2, 1);
 }
 
 TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {

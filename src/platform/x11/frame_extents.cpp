@@ -3,26 +3,48 @@
 #include <X11/Xatom.h>
 
 #include <thread>
+#include <vector>
+
+#include "platform/x11/x11_display.h"
 
 namespace lumio::x11 {
 
 namespace {
 
-bool WindowManagerOffers(Display* display, Atom feature) {
-  Atom type = 0;
+// A property of 32-bit items (atoms, windows); empty when it is not there.
+std::vector<unsigned long> Items(Display* display, Window window, const char* property, Atom type) {
+  Atom actualType = 0;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
-  if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM, &type, &format,
-                         &count, &after, &data) != Success ||
-      data == nullptr)
-    return false;
-  bool offered = false;
-  const auto* atoms = reinterpret_cast<const unsigned long*>(data);
-  for (unsigned long i = 0; i < count && format == 32; ++i) offered = offered || atoms[i] == feature;
-  XFree(data);
-  return offered;
+  std::vector<unsigned long> items;
+  if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 4096, False, type, &actualType,
+                         &format, &count, &after, &data) == Success &&
+      data != nullptr) {
+    if (format == 32) {
+      const auto* values = reinterpret_cast<const unsigned long*>(data);
+      items.assign(values, values + count);
+    }
+    XFree(data);
+  }
+  return items;
+}
+
+// A window manager that is running now (its check window is alive and
+// names itself) and says it answers this request. What a window manager
+// that has gone left on the root window does not count.
+bool WindowManagerOffers(Display* display, Atom feature) {
+  const Window root = DefaultRootWindow(display);
+  const std::vector<unsigned long> check = Items(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+  if (check.size() != 1) return false;
+  {
+    XErrorTrap gone(display);  // the window may no longer exist
+    const std::vector<unsigned long> self = Items(display, check[0], "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (self.size() != 1 || self[0] != check[0]) return false;
+  }
+  for (const unsigned long atom : Items(display, root, "_NET_SUPPORTED", XA_ATOM))
+    if (atom == feature) return true;
+  return false;
 }
 
 bool ReadFrameExtents(Display* display, Window window, FrameExtents& out) {
