@@ -85,6 +85,13 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
+LOGFONTA FontOf(HWND hwnd) {
+  LOGFONTA font{};
+  const auto handle = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  if (handle == nullptr || GetObjectA(handle, sizeof font, &font) == 0) font.lfCharSet = DEFAULT_CHARSET;
+  return font;
+}
+
 RECT RectInParent(HWND child) {
   RECT rect{};
   GetWindowRect(child, &rect);
@@ -183,6 +190,8 @@ TEST_F(WindowSystemTest, EveryChildIsANativeControlAtItsPlaceBelowTheClientArea)
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), child.isTextBox ? "Edit" : "Button");
     EXPECT_EQ(TextOf(hwnd), child.caption);
+    EXPECT_EQ(FontOf(hwnd).lfFaceName, form.font.name);
+    EXPECT_EQ(FontOf(hwnd).lfCharSet, ANSI_CHARSET);
     const RECT at = RectInParent(hwnd);
     EXPECT_EQ(at.left, TwipsToPixels(child.left, dpi));
     EXPECT_EQ(at.top, TwipsToPixels(child.top, dpi));
@@ -199,6 +208,8 @@ TEST_F(WindowSystemTest, EveryChildIsANativeControlAtItsPlaceBelowTheClientArea)
     EXPECT_EQ(TextOf(hwnd), key.caption);
     const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
     EXPECT_EQ(type, key.graphical ? BS_OWNERDRAW : BS_PUSHBUTTON);
+    EXPECT_EQ(FontOf(hwnd).lfFaceName, key.font.name);
+    EXPECT_EQ(FontOf(hwnd).lfCharSet, ANSI_CHARSET);
     ownerDrawn += type == BS_OWNERDRAW ? 1 : 0;
     const RECT at = RectInParent(hwnd);
     EXPECT_EQ(at.left, TwipsToPixels(key.left, dpi));
