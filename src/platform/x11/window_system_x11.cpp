@@ -241,7 +241,6 @@ void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& ev
 void X11WindowSystem::addChildren(const FormDescription& form) {
   // FLTK moves the focus in the order the children were added: add them in
   // the form's tab order.
-
   const auto px = [this](int twips) { return TwipsToPixels(twips, dpi_); };
   const int formFontSize = std::max(1, PixelsFromPoints(form.font.points, dpi_));
   const Fl_Font formFont = ToFlFont(form.font.name);
