@@ -17,6 +17,8 @@ packages=(
   # the sanitizer build and the key list fuzzer (clang's libFuzzer runtime);
   # util-linux's setpriv and passwd's useradd run the program as an ordinary user
   clang libclang-rt-14-dev util-linux passwd
+  # a window manager, so a test can see the window centred with its frame
+  openbox
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The texts of the failure message boxes.
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "seam/failure.h"
@@ -13,5 +14,8 @@ std::string LoadErrorText(const Failure& failure);
 inline constexpr const char* kListMissingText = "Lumio Load - Error: 53, file list.txt not found.";
 // A failure no handler catches.
 std::string UncaughtErrorText(const Failure& failure);
+// The same for whatever got past every handler and out of the event loop;
+// what is not a Failure is an internal error, 51.
+std::string EscapedErrorText(const std::exception_ptr& error);
 
 }  // namespace lumio

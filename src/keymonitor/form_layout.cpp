@@ -1,6 +1,9 @@
 #include "keymonitor/form_layout.h"
 
+#include <algorithm>
 #include <array>
+
+#include "keymonitor/key_pictures.h"
 
 namespace lumio {
 
@@ -8,7 +11,7 @@ namespace {
 
 constexpr FontDesc kWindowFont{"Tahoma", 8.25};
 
-constexpr std::array<ChildDesc, 6> kChildren{{
+constexpr std::array<ChildDesc, kControlCount> kChildren{{
     {Control::Text1, "Text1", true, "Caps Lock is OFF", 240, 4320, 4815, 285, 0},
     {Control::cmdShow, "cmdShow", false, "Show Text", 3960, 4920, 1215, 495, 1},
     {Control::cmdRemove, "cmdRemove", false, "Remove Text", 8160, 5520, 1215, 495, 2},
@@ -128,7 +131,7 @@ constexpr std::array<KeyDesc, kKeyButtonCount> kKeys{{
     {1, "key 1", 0, 3720, 615, 375, kWindowFont, false, kButtonFace, KeyPicture::None, 107},
 }};
 
-constexpr std::array<TimerDesc, 4> kTimers{{
+constexpr std::array<TimerDesc, kTimerCount> kTimers{{
     {TimerName::tmrAbout, "tmrAbout", 7000, true},
     {TimerName::Timer1, "Timer1", 20, false},
     {TimerName::tmrTestCaps, "tmrTestCaps", 700, false},
@@ -142,10 +145,29 @@ constexpr std::array<bool, 256> MakeKeyIndexSet() {
 }
 constexpr std::array<bool, 256> kHasKey = MakeKeyIndexSet();
 
+std::array<TabStop, kControlCount + kKeyButtonCount> MakeTabOrder() {
+  std::array<TabStop, kControlCount + kKeyButtonCount> order{};
+  auto next = order.begin();
+  for (const ChildDesc& child : kChildren) *next++ = {&child, nullptr};
+  for (const KeyDesc& key : kKeys) *next++ = {nullptr, &key};
+  const auto tabIndex = [](const TabStop& stop) { return stop.child != nullptr ? stop.child->tabIndex : stop.key->tabIndex; };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](const TabStop& a, const TabStop& b) { return tabIndex(a) < tabIndex(b); });
+  return order;
+}
+
+std::array<KeyBitmap, kKeyPictureCount> MakePictures() {
+  std::array<KeyBitmap, kKeyPictureCount> pictures;
+  for (std::size_t i = 0; i < pictures.size(); ++i) pictures[i] = DrawKeyPicture(static_cast<KeyPicture>(i));
+  return pictures;
+}
+
 }  // namespace
 
 const FormDescription& frmOSDLayout() {
-  static const FormDescription form{kAppTitle, 4350, 30, kWindowFont, kChildren, kKeys, kTimers};
+  static const std::array<TabStop, kControlCount + kKeyButtonCount> tabOrder = MakeTabOrder();
+  static const std::array<KeyBitmap, kKeyPictureCount> pictures = MakePictures();
+  static const FormDescription form{kAppTitle, 4350, 30, kWindowFont, kChildren, kKeys, kTimers, tabOrder, pictures};
   return form;
 }
 

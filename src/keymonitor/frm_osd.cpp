@@ -17,8 +17,6 @@ struct BannerLine {
   std::int32_t top;
 };
 
-constexpr Colour kBannerColour = kGreen;
-constexpr std::int32_t kBannerLeft = 250;
 
 }  // namespace
 
@@ -36,7 +34,14 @@ int frmOSD::Run() {
   Dispatch([this] { Form_Load(); });
   if (!ended_) {
     platform_.window.showWindow();
-    platform_.window.runEventLoop();
+    try {
+      platform_.window.runEventLoop();
+    } catch (...) {
+      // Whatever the window system hands on from an event: the desktop is
+      // given back before the program's entry point reports it.
+      programEnding();
+      throw;
+    }
   }
   programEnding();
   return exitStatus_;
@@ -142,13 +147,13 @@ void frmOSD::Form_Load() {
         {"Version: 1.1.5", 380},
     };
     cOSD banner(platform_.screen);
-    banner.Font()->Bold(kTrue);
+    banner.Font()->Bold(kOverlayBold);
     banner.Font()->SizePoints(32);
     overlayPainted_ = true;
-    banner.ShowText("About: Lumio", 300, kBannerLeft, kBannerColour);
+    banner.ShowText("About: Lumio", 300, kOverlayLeft, kOverlayColour);
     banner.Font()->SizePoints(20);
-    for (const BannerLine& line : kLines) banner.ShowText(line.text, line.top, kBannerLeft, kBannerColour);
-    banner.ShowText(std::string("Visit our website: ").append(kWebsite), 400, kBannerLeft, kBannerColour);
+    for (const BannerLine& line : kLines) banner.ShowText(line.text, line.top, kOverlayLeft, kOverlayColour);
+    banner.ShowText(std::string("Visit our website: ").append(kWebsite), 400, kOverlayLeft, kOverlayColour);
   } catch (const Failure& failure) {
     if (failure.number() == failures::kFileNotFound) {
       // Only reached when something the load needs is missing; a list the

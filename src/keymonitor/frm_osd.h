@@ -17,12 +17,17 @@
 
 namespace lumio {
 
+namespace testing {
+class FormTest;
+}
+
 class frmOSD final : public WindowEvents {
  public:
   explicit frmOSD(const Platform& platform);
 
   // Creates the window, loads it, shows it and runs it until the program
-  // ends. Returns the process exit status.
+  // ends. Returns the process exit status. What the window system hands on
+  // from an event comes out of here, after the desktop is given back.
   int Run();
 
   // Window events, each run to its end; a failure nobody catches is reported
@@ -49,9 +54,6 @@ class frmOSD final : public WindowEvents {
   void OpenKeyboardDevice();
   void RefreshKeyButtons();
 
-  // The last list line handled, and its code.
-  std::int32_t KeyCode() const { return keyCode_; }
-  const std::string& KeyLine() const { return keyLine_; }
   const std::filesystem::path& KeyListPath();
 
  private:
@@ -84,6 +86,7 @@ class frmOSD final : public WindowEvents {
   int exitStatus_ = 0;
 
   friend class RefreshAction;
+  friend class testing::FormTest;  // the tests read the last list line handled
 };
 
 // The maker's web address on the banner's last line, set at build time.

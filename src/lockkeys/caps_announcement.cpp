@@ -12,9 +12,6 @@ namespace {
 
 constexpr std::string_view kCapsOn = "Caps Lock is ON";
 constexpr std::string_view kCapsOff = "Caps Lock is OFF";
-constexpr std::int32_t kTop = 300;
-constexpr std::int32_t kLeft = 250;
-constexpr std::int64_t kSize = 72 * StdFont::kSizeScale;
 
 // Each step of the announcement run is on its own: a failing one is skipped.
 template <class Step>
@@ -35,12 +32,12 @@ void frmOSD::TestCaps() {
   });
   const std::string_view text = CapsLockOn == kTrue ? kCapsOn : kCapsOff;
   cOSD painter(platform_.screen);
-  Try([&] { painter.Font()->Bold(kTrue); });
-  Try([&] { painter.Font()->Size(kSize); });
+  Try([&] { painter.Font()->Bold(kOverlayBold); });
+  Try([&] { painter.Font()->Size(kAnnouncementSize); });
   Try([&] {
     if (bAllowShow == kTrue) {
       overlayPainted_ = true;
-      painter.ShowText(text, kTop, kLeft, kGreen);
+      painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
     }
   });
   bAllowShow = kFalse;
@@ -62,10 +59,10 @@ void frmOSD::cmdCapNum_Click() {
   LockReader->GetLockStatus(CapsLockOn, NumLockOn, ScrollLockOn);
   const std::string_view text = CapsLockOn == kTrue ? kCapsOn : kCapsOff;
   cOSD painter(platform_.screen);
-  painter.Font()->Bold(kTrue);
-  painter.Font()->Size(kSize);
+  painter.Font()->Bold(kOverlayBold);
+  painter.Font()->Size(kAnnouncementSize);
   overlayPainted_ = true;
-  painter.ShowText(text, kTop, kLeft, kGreen);
+  painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
   platform_.window.setTimerEnabled(TimerName::tmrRemoveText, true);
 }
 

@@ -18,7 +18,6 @@ class cOSD {
   // The instance's own font object, shared rather than copied: changes made
   // through it apply to the next ShowText of this instance.
   std::shared_ptr<StdFont> Font() const { return font_; }
-  void Font(std::shared_ptr<StdFont> font) { font_ = std::move(font); }
 
   // aTop is y and comes first. Fails (6) before anything is drawn when the
   // font's size does not fit; the drawing itself reports nothing.
@@ -30,5 +29,14 @@ class cOSD {
   ScreenSurface& surface_;
   std::shared_ptr<StdFont> font_;
 };
+
+// How the program's painted text looks. The Caps Lock announcement and
+// "Show Text" use all of it; the start-up banner shares the weight, colour
+// and left edge, with sizes and tops of its own.
+inline constexpr Boolean kOverlayBold = kTrue;
+inline constexpr Colour kOverlayColour = kGreen;
+inline constexpr std::int32_t kOverlayLeft = 250;
+inline constexpr std::int32_t kAnnouncementTop = 300;
+inline constexpr std::int64_t kAnnouncementSize = 72 * StdFont::kSizeScale;  // a 72-pixel cell
 
 }  // namespace lumio

@@ -17,11 +17,11 @@ void frmOSD::cmdShowicons_Click() {
 
 void frmOSD::cmdShow_Click() {
   cOSD painter(platform_.screen);
-  painter.Font()->Bold(kTrue);
-  painter.Font()->Size(72 * StdFont::kSizeScale);
+  painter.Font()->Bold(kOverlayBold);
+  painter.Font()->Size(kAnnouncementSize);
   const std::string text = platform_.window.text1();
   overlayPainted_ = true;
-  painter.ShowText(text, 300, 250, kGreen);
+  painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
 }
 
 void frmOSD::cmdRemove_Click() {

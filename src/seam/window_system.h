@@ -42,8 +42,9 @@ class WindowSystem {
   virtual void endProgram() = 0;
   virtual NativeHandle nativeHandle() const = 0;
 
-  // The index is always one the form describes. A colour equal to the
-  // button's current one must not repaint anything.
+  // The index is always one the form describes. The core calls this only
+  // when the button's colour changes, so a window system just paints what
+  // it is told.
   virtual void setKeyBackColor(int index, Colour colour) = 0;
   virtual std::string text1() const = 0;
 

@@ -28,6 +28,9 @@ class FormTest : public ::testing::Test {
     fake.window.setTimerEnabled(TimerName::Timer1, true);
   }
   Colour Key(int index) const { return fake.window.keyColour[static_cast<std::size_t>(index)]; }
+  // The last list line handled, and its code.
+  std::int32_t KeyCode() const { return form.keyCode_; }
+  const std::string& KeyLine() const { return form.keyLine_; }
 };
 
 }  // namespace lumio::testing

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <fstream>
 #include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "keymonitor/form_layout.h"
 #include "keymonitor/key_pictures.h"
@@ -50,17 +55,61 @@ TEST(FormLayout, StylesColoursAndFontsAtRest) {
   EXPECT_EQ(FindKey(221)->picture, KeyPicture::Menu);
 }
 
-TEST(FormLayout, TabOrderRunsThroughEveryControlOnce) {
-  std::vector<int> order;
-  for (const ChildDesc& child : frmOSDLayout().children) order.push_back(child.tabIndex);
-  for (const KeyDesc& key : frmOSDLayout().keys) {
-    EXPECT_GE(key.tabIndex, 3);
-    EXPECT_LE(key.tabIndex, 107);
-    order.push_back(key.tabIndex);
+// An independent copy of the layout table, one line per child (see the
+// file's head), against what the window is built from.
+TEST(FormLayout, EveryChildIsWhereTheLayoutTablePutsIt) {
+  std::ifstream in(LUMIO_TEST_DATA_DIR "/key_grid.txt");
+  if (!in) in.open("Z:" LUMIO_TEST_DATA_DIR "/key_grid.txt");  // under Wine
+  ASSERT_TRUE(in) << "no key_grid.txt";
+  const FormDescription& form = frmOSDLayout();
+  std::set<int> keys;
+  std::set<std::string> controls;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    SCOPED_TRACE(line);
+    std::vector<std::string> f;
+    std::stringstream fields(line);
+    for (std::string field; std::getline(fields, field, '|');) f.push_back(field);
+    ASSERT_EQ(f.size(), 11u);
+    const std::array<int, 5> placed{std::stoi(f[3]), std::stoi(f[4]), std::stoi(f[5]), std::stoi(f[6]), std::stoi(f[7])};
+    const FontDesc font{f[8], std::stod(f[9])};
+    const Colour colour = f[10] == "default" ? kButtonFace : static_cast<Colour>(std::stoul(f[10].substr(2), nullptr, 16));
+    if (f[0] == "key") {
+      const KeyDesc* key = FindKey(std::stoi(f[1]));
+      ASSERT_NE(key, nullptr);
+      EXPECT_EQ(key->caption, f[2]);
+      EXPECT_EQ((std::array{key->left, key->top, key->width, key->height, key->tabIndex}), placed);
+      EXPECT_EQ(key->font.name, font.name);
+      EXPECT_EQ(key->font.points, font.points);
+      EXPECT_EQ(key->backColor, colour);
+      keys.insert(key->index);
+    } else {
+      const auto child = std::find_if(form.children.begin(), form.children.end(),
+                                      [&](const ChildDesc& c) { return c.name == f[1]; });
+      ASSERT_NE(child, form.children.end());
+      EXPECT_EQ(child->caption, f[2]);
+      EXPECT_EQ((std::array{child->left, child->top, child->width, child->height, child->tabIndex}), placed);
+      EXPECT_EQ(form.font.name, font.name);  // the children have no font of their own
+      EXPECT_EQ(form.font.points, font.points);
+      EXPECT_EQ(colour, kButtonFace);
+      controls.insert(f[1]);
+    }
   }
-  std::sort(order.begin(), order.end());
-  for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], static_cast<int>(i));
-  EXPECT_EQ(order.size(), 111u);
+  EXPECT_EQ(keys.size(), form.keys.size());
+  EXPECT_EQ(keys.size(), 105u);
+  EXPECT_EQ(controls.size(), form.children.size());
+}
+
+TEST(FormLayout, TabOrderRunsThroughEveryControlOnce) {
+  const FormDescription& form = frmOSDLayout();
+  ASSERT_EQ(form.tabOrder.size(), 111u);
+  for (std::size_t i = 0; i < form.tabOrder.size(); ++i) {
+    const TabStop& stop = form.tabOrder[i];
+    ASSERT_NE(stop.child == nullptr, stop.key == nullptr) << i;
+    EXPECT_EQ(stop.child != nullptr ? stop.child->tabIndex : stop.key->tabIndex, static_cast<int>(i));
+  }
 }
 
 TEST(FormLayout, WindowShowsOnlyItsTitleBar) {
@@ -98,6 +147,7 @@ TEST(KeyPictures, SizesBackgroundsAndInk) {
   EXPECT_GT(ink(menu), 60);
   EXPECT_EQ(menu.at(5, 4), 0u);  // the filled band at the top
   EXPECT_TRUE(DrawKeyPicture(KeyPicture::None).pixels.empty());
+  EXPECT_EQ(frmOSDLayout().pictureOf(*FindKey(221)).pixels, menu.pixels);  // what the backends are handed
 }
 
 TEST(Units, TwipsToPixels) {

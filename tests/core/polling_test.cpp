@@ -177,8 +177,8 @@ TEST_F(KeyClick, AnyKeyRefreshesAllListedButtonsThenYieldsOnce) {
   EXPECT_EQ(Key(58), kYellow);
   EXPECT_EQ(Key(30), kActiveBorder);
   EXPECT_EQ(fake.window.doEventsCalls, 1);
-  EXPECT_EQ(form.KeyCode(), 58);
-  EXPECT_EQ(form.KeyLine(), "58");
+  EXPECT_EQ(KeyCode(), 58);
+  EXPECT_EQ(KeyLine(), "58");
 }
 
 TEST_F(KeyClick, MissingListStopsTheProgramWithoutWritingIt) {

@@ -1,4 +1,7 @@
+#include <regex>
+
 #include "form_fixture.h"
+#include "keymonitor/error_messages.h"
 #include "keymonitor/key_list.h"
 
 namespace lumio {
@@ -26,9 +29,11 @@ TEST_F(Startup, LoadHidesIconsAndPaintsTheFiveLineBanner) {
   }
   EXPECT_EQ(fake.screen.draws[0].text, "About: Lumio");
   EXPECT_EQ(fake.screen.draws[1].text, "Displays the Caps-Lock status on screen.");
+  EXPECT_EQ(fake.screen.draws[2].text, "Press Caps Lock at any time to see it here.");
   EXPECT_EQ(fake.screen.draws[3].text, "Version: 1.1.5");
   EXPECT_EQ(fake.screen.draws[4].text, "Visit our website: " + std::string(kWebsite));
-  EXPECT_NE(std::string(kWebsite).find("example"), std::string::npos);
+  // Set at build time: whatever address it is, it is one a browser can open.
+  EXPECT_TRUE(std::regex_match(std::string(kWebsite), std::regex("[A-Za-z][A-Za-z0-9+.-]*://[^ ]+"))) << kWebsite;
   EXPECT_TRUE(fake.screen.repaintsAfterDraw.empty());
   EXPECT_TRUE(fake.window.messages.empty());
 }
@@ -162,6 +167,24 @@ TEST_F(Lifetime, UncaughtFailureDuringTheIntroductionStillRestores) {
   EXPECT_EQ(fake.window.messages[0].text.rfind("Run-time error '-2147024890'", 0), 0u);
   EXPECT_TRUE(fake.icons.visible);
   EXPECT_TRUE(fake.screen.visible().empty());
+}
+
+TEST_F(Lifetime, WhatEscapesTheEventLoopComesOutAfterTheDesktopIsGivenBack) {
+  fake.window.eventLoop = [&] {
+    fake.window.advance(3000);  // icons hidden, banner painted
+    throw 42;                   // from an event, past everything the form catches
+  };
+  EXPECT_THROW(form.Run(), int);
+  EXPECT_TRUE(fake.icons.visible);
+  EXPECT_TRUE(fake.screen.visible().empty());
+
+  // What the entry point then shows, for each kind of thing that escapes.
+  const std::pair<std::exception_ptr, std::string> cases[] = {
+      {std::make_exception_ptr(42), "Run-time error '51':\n\nInternal error"},
+      {std::make_exception_ptr(std::runtime_error("boom")), "Run-time error '51':\n\nInternal error: boom"},
+      {std::make_exception_ptr(Failure(57, "Device I/O error")), "Run-time error '57':\n\nDevice I/O error"},
+  };
+  for (const auto& [escaped, text] : cases) EXPECT_EQ(EscapedErrorText(escaped), text);
 }
 
 TEST_F(Lifetime, KeyClickWithoutAListEndsAndRestores) {

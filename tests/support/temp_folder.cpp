@@ -7,8 +7,8 @@
 namespace lumio::testing {
 
 TempFolder::TempFolder(const std::string& prefix) {
-  std::random_device seed;
-  std::mt19937_64 random(seed());
+  std::random_device entropy;
+  std::mt19937_64 random(entropy());
   for (int attempt = 0; attempt < 100; ++attempt) {
     path_ = std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(random() % 1000000000));
     if (std::filesystem::create_directory(path_)) {  // false: it was there already

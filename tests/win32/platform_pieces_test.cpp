@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "keymonitor/form_layout.h"
 #include "platform/win32/desktop_icons_win32.h"
@@ -14,10 +16,10 @@
 #include "platform/win32/hresult_text.h"
 #include "platform/win32/instance_guard_win32.h"
 #include "platform/win32/key_button_painter.h"
-#include "platform/win32/keyboard_dinput.h"
+#include "platform/win32/keyboard_win32.h"
 #include "platform/win32/list_file_win32.h"
 #include "platform/win32/program_environment_win32.h"
-#include "platform/win32/screen_surface_gdi.h"
+#include "platform/win32/screen_surface_win32.h"
 
 namespace lumio::win32 {
 namespace {
@@ -82,8 +84,8 @@ TEST(HresultFailures, CarryTheSignedCodeAndTheBestTextThereIs) {
   EXPECT_EQ(HresultFailure(unknown).number(), static_cast<std::int32_t>(0x8004FFF1u));
 }
 
-TEST(DirectInputKeyboardTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
-  DirectInputKeyboard keyboard(GetModuleHandleA(nullptr));
+TEST(Win32KeyboardDeviceTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
+  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr));
   KeyboardState state{};
   try {
     keyboard.getState(state);
@@ -96,7 +98,6 @@ TEST(DirectInputKeyboardTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
                                       GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   keyboard.open(FromHwnd(window));
-  EXPECT_TRUE(keyboard.hasDevice());
   state.fill(0xEE);
   keyboard.getState(state);
   int filled = 0;
@@ -105,8 +106,8 @@ TEST(DirectInputKeyboardTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
   DestroyWindow(window);
 }
 
-TEST(DirectInputKeyboardTest, AFailedStepThrowsItsHresult) {
-  DirectInputKeyboard keyboard(GetModuleHandleA(nullptr));
+TEST(Win32KeyboardDeviceTest, AFailedStepThrowsItsHresult) {
+  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr));
   try {
     // Not a window: the cooperative level cannot be set.
     keyboard.open(static_cast<NativeHandle>(0x7FFF0001));
@@ -114,6 +115,48 @@ TEST(DirectInputKeyboardTest, AFailedStepThrowsItsHresult) {
   } catch (const Failure& failure) {
     EXPECT_LT(failure.number(), 0) << "an HRESULT error, as a signed number";
     EXPECT_FALSE(failure.description().empty());
+  }
+}
+
+// Answers each call from a script of results: DIERR_INPUTLOST once, say.
+struct ScriptedDevice {
+  std::vector<HRESULT> states;    // one per GetDeviceState, then DI_OK
+  std::vector<HRESULT> acquires;  // one per Acquire, then DI_OK
+  int stateCalls = 0, acquireCalls = 0;
+
+  HRESULT GetDeviceState(DWORD size, void* data) {
+    std::memset(data, stateCalls == 0 ? 0 : 0x80, size);
+    const auto call = static_cast<std::size_t>(stateCalls++);
+    return call < states.size() ? states[call] : DI_OK;
+  }
+  HRESULT Acquire() {
+    const auto call = static_cast<std::size_t>(acquireCalls++);
+    return call < acquires.size() ? acquires[call] : DI_OK;
+  }
+};
+
+TEST(Win32KeyboardDeviceTest, ALostDeviceIsAcquiredOnceBeforeAFailureIsReported) {
+  const struct {
+    std::vector<HRESULT> states, acquires;
+    HRESULT result;
+    int stateCalls, acquireCalls;
+  } cases[] = {
+      {{}, {}, DI_OK, 1, 0},                                      // the usual read
+      {{DIERR_INPUTLOST}, {}, DI_OK, 2, 1},                       // taken away once: back after one Acquire
+      {{DIERR_NOTACQUIRED}, {}, DI_OK, 2, 1},                     // never acquired: the same
+      {{DIERR_INPUTLOST}, {DIERR_OTHERAPPHASPRIO}, DIERR_INPUTLOST, 1, 1},  // Acquire refused: the loss
+      {{DIERR_INPUTLOST, DIERR_INPUTLOST}, {}, DIERR_INPUTLOST, 2, 1},      // only one try per snapshot
+      {{E_FAIL}, {}, E_FAIL, 1, 0},                               // other failures as they are
+  };
+  for (const auto& c : cases) {
+    ScriptedDevice device{c.states, c.acquires};
+    KeyboardState state{};
+    EXPECT_EQ(ReadSnapshot(device, state), c.result);
+    EXPECT_EQ(device.stateCalls, c.stateCalls);
+    EXPECT_EQ(device.acquireCalls, c.acquireCalls);
+    if (c.result == DI_OK) {
+      EXPECT_EQ(state[kCapsLockCode], c.stateCalls == 1 ? 0 : 0x80) << "the second read counts";
+    }
   }
 }
 
@@ -134,8 +177,8 @@ class ProgmanStandIn {
   HWND window = nullptr;
 };
 
-TEST(ProgmanIconsTest, HidesAndShowsTheProgmanWindow) {
-  ProgmanIcons icons;
+TEST(Win32DesktopIconsTest, HidesAndShowsTheProgmanWindow) {
+  Win32DesktopIcons icons;
   icons.setVisible(false);  // none there (Wine has none of its own): no harm
   {
     ProgmanStandIn progman;
@@ -152,24 +195,24 @@ TEST(ProgmanIconsTest, HidesAndShowsTheProgmanWindow) {
   icons.setVisible(true);
 }
 
-TEST(NamedMutexGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {
+TEST(Win32InstanceGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {
   const std::string name = "Local\\Lumio-test-" + std::to_string(GetCurrentProcessId());
   {
-    NamedMutexGuard first(name);
+    Win32InstanceGuard first(name);
     EXPECT_FALSE(first.anotherInstanceRunning());
     EXPECT_FALSE(first.anotherInstanceRunning()) << "asking again does not make it a second";
-    NamedMutexGuard second(name);
+    Win32InstanceGuard second(name);
     EXPECT_TRUE(second.anotherInstanceRunning());
     EXPECT_TRUE(second.anotherInstanceRunning());
-    NamedMutexGuard third(name);
+    Win32InstanceGuard third(name);
     EXPECT_TRUE(third.anotherInstanceRunning());
   }
-  NamedMutexGuard afterwards(name);
+  Win32InstanceGuard afterwards(name);
   EXPECT_FALSE(afterwards.anotherInstanceRunning()) << "released when the first went";
   EXPECT_EQ(std::string(kInstanceMutexName).rfind("Local\\", 0), 0u) << "per session";
 }
 
-TEST(NamedMutexGuardTest, ANameAStrangerHoldsWithOtherRightsDoesNotStopUs) {
+TEST(Win32InstanceGuardTest, ANameAStrangerHoldsWithOtherRightsDoesNotStopUs) {
   const std::string name = "Local\\Lumio-stranger-" + std::to_string(GetCurrentProcessId());
   // An empty access list: nobody may open it, we included.
   ACL acl{};
@@ -184,7 +227,7 @@ TEST(NamedMutexGuardTest, ANameAStrangerHoldsWithOtherRightsDoesNotStopUs) {
   const DWORD probeError = GetLastError();
   if (probe != nullptr) CloseHandle(probe);
   EXPECT_EQ(probeError, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the name is not closed to us as planned";
-  NamedMutexGuard ours(name);
+  Win32InstanceGuard ours(name);
   EXPECT_FALSE(ours.anotherInstanceRunning());
   CloseHandle(stranger);
 }
@@ -222,8 +265,8 @@ TEST(Win32ListFilesTest, ReadsOnlyPlainFilesAndCreatesOnlyNewOnes) {
   std::filesystem::remove_all(folder);
 }
 
-TEST(Win32EnvironmentTest, ProgramFolderIsTheExecutablesNotTheCurrentOne) {
-  Win32Environment environment;
+TEST(Win32ProgramEnvironmentTest, ProgramFolderIsTheExecutablesNotTheCurrentOne) {
+  Win32ProgramEnvironment environment;
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   wchar_t temp[MAX_PATH] = {};
@@ -261,8 +304,8 @@ int GreenPixelsOnScreen(int x, int y, int width, int height) {
   return green;
 }
 
-TEST(GdiScreenSurfaceTest, PaintsOnTheScreenAndLeaksNothing) {
-  GdiScreenSurface surface;
+TEST(Win32ScreenSurfaceTest, PaintsOnTheScreenAndLeaksNothing) {
+  Win32ScreenSurface surface;
   FontRequest font;
   font.height = 72;
   font.weight = 700;

@@ -23,6 +23,9 @@
 #include "platform/x11/window_system_x11.h"
 #include "platform/x11/x11_display.h"
 
+// After gtest: X's headers define None, True and False as macros.
+#include <FL/x.H>
+
 namespace lumio::x11::testing {
 
 // The program's folder is the test's own temporary one; the separator is
@@ -48,6 +51,25 @@ class TempProgramEnvironment final : public ProgramEnvironment {
   std::filesystem::path folder_;
   X11ProgramEnvironment real_;
 };
+
+// What the window is made of, read from the inside.
+class WindowSystemProbe {
+ public:
+  explicit WindowSystemProbe(const X11WindowSystem& ws) : ws_(ws) {}
+  Fl_Window* window() const { return fl_find(static_cast<Window>(ws_.nativeHandle())); }
+  Fl_Button* keyButton(int index) const { return ws_.keys_[static_cast<std::size_t>(index & 0xFF)]; }
+  Fl_Widget* control(Control control) const { return ws_.controls_[static_cast<std::size_t>(control)]; }
+  bool timerRunning(TimerName timer) const {
+    const X11WindowSystem::TimerSlot* slot = ws_.slotFor(timer);
+    return slot != nullptr && slot->running;
+  }
+  bool ending() const { return ws_.ending_; }
+  int dpi() const { return ws_.dpi_; }
+
+ private:
+  const X11WindowSystem& ws_;
+};
+inline WindowSystemProbe Inside(const X11WindowSystem& ws) { return WindowSystemProbe(ws); }
 
 // Passes every event on to the form and counts the ticks of each timer.
 class CountingEvents final : public WindowEvents {

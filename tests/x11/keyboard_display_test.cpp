@@ -66,7 +66,7 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   LoopDeadline deadline(backend->window, 20.0);
 
-  const Fl_Button* a = backend->window.keyButton(30);
+  const Fl_Button* a = Inside(backend->window).keyButton(30);
   const Fl_Color up = fl_rgb_color(180, 180, 180);
   const Fl_Color yellow = fl_rgb_color(255, 255, 0);
   ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 2; }, 5s));

@@ -4,7 +4,7 @@
 
 namespace lumio::win32 {
 
-void ProgmanIcons::setVisible(bool visible) {
+void Win32DesktopIcons::setVisible(bool visible) {
   // Looked up every time: Explorer may have been restarted since.
   const HWND progman = FindWindowExA(nullptr, nullptr, "Progman", nullptr);
   if (progman != nullptr) ShowWindow(progman, visible ? SW_SHOW : SW_HIDE);

@@ -6,7 +6,7 @@
 
 namespace lumio::win32 {
 
-class ProgmanIcons final : public DesktopIcons {
+class Win32DesktopIcons final : public DesktopIcons {
  public:
   void setVisible(bool visible) override;
 };

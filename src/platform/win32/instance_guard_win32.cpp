@@ -2,11 +2,11 @@
 
 namespace lumio::win32 {
 
-NamedMutexGuard::~NamedMutexGuard() {
+Win32InstanceGuard::~Win32InstanceGuard() {
   if (mutex_ != nullptr) CloseHandle(mutex_);
 }
 
-bool NamedMutexGuard::anotherInstanceRunning() {
+bool Win32InstanceGuard::anotherInstanceRunning() {
   if (asked_) return another_;
   asked_ = true;
   mutex_ = CreateMutexA(nullptr, FALSE, name_.c_str());

@@ -11,12 +11,12 @@ namespace lumio::win32 {
 
 inline constexpr const char* kInstanceMutexName = "Local\\Lumio-CapsLock.SingleInstance";
 
-class NamedMutexGuard final : public InstanceGuard {
+class Win32InstanceGuard final : public InstanceGuard {
  public:
-  explicit NamedMutexGuard(std::string name = kInstanceMutexName) : name_(std::move(name)) {}
-  ~NamedMutexGuard() override;
-  NamedMutexGuard(const NamedMutexGuard&) = delete;
-  NamedMutexGuard& operator=(const NamedMutexGuard&) = delete;
+  explicit Win32InstanceGuard(std::string name = kInstanceMutexName) : name_(std::move(name)) {}
+  ~Win32InstanceGuard() override;
+  Win32InstanceGuard(const Win32InstanceGuard&) = delete;
+  Win32InstanceGuard& operator=(const Win32InstanceGuard&) = delete;
 
   // Asks the system once; later calls give the same answer.
   bool anotherInstanceRunning() override;

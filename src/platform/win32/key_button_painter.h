@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "keymonitor/key_pictures.h"
+#include "seam/form_description.h"
 #include "platform/win32/win32_api.h"
 #include "seam/basic_types.h"
 

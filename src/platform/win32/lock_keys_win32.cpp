@@ -4,6 +4,8 @@
 
 namespace lumio::win32 {
 
-std::int16_t Win32LockKeys::getKeyState(int virtualKey) { return static_cast<std::int16_t>(GetKeyState(virtualKey)); }
+std::int16_t Win32LockKeySource::getKeyState(int virtualKey) {
+  return static_cast<std::int16_t>(GetKeyState(virtualKey));
+}
 
 }  // namespace lumio::win32

@@ -5,7 +5,7 @@
 
 namespace lumio::win32 {
 
-class Win32LockKeys final : public LockKeySource {
+class Win32LockKeySource final : public LockKeySource {
  public:
   std::int16_t getKeyState(int virtualKey) override;
 };

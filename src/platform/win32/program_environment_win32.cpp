@@ -7,7 +7,7 @@
 
 namespace lumio::win32 {
 
-std::filesystem::path Win32Environment::programDirectory() {
+std::filesystem::path Win32ProgramEnvironment::programDirectory() {
   // Wide, so that a folder name outside the ANSI code page survives; grown
   // until the whole path fits (it may exceed MAX_PATH).
   std::wstring buffer(MAX_PATH, L'\0');
@@ -24,7 +24,7 @@ std::filesystem::path Win32Environment::programDirectory() {
   return std::filesystem::path(buffer).parent_path();
 }
 
-std::string Win32Environment::decimalSeparator() {
+std::string Win32ProgramEnvironment::decimalSeparator() {
   char separator[16] = {};
   const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, static_cast<int>(sizeof separator));
   if (length <= 1) return ".";  // no answer: the invariant culture's

@@ -7,7 +7,7 @@
 
 namespace lumio::win32 {
 
-class Win32Environment final : public ProgramEnvironment {
+class Win32ProgramEnvironment final : public ProgramEnvironment {
  public:
   std::filesystem::path programDirectory() override;
   std::string decimalSeparator() override;

@@ -1,8 +1,6 @@
 #include "platform/win32/window_system_win32.h"
 
-#include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "seam/failure.h"
 
@@ -37,22 +35,15 @@ RECT OuterRect(int clientWidth, int clientHeight, int dpi) {
   return rect;
 }
 
-std::string Terminated(std::string_view text) { return std::string(text); }
-
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, int iconResource)
-    : instance_(instance), iconResource_(iconResource) {
-  pictures_[static_cast<std::size_t>(KeyPicture::WindowsFlag)] = PictureDib(DrawKeyPicture(KeyPicture::WindowsFlag));
-  pictures_[static_cast<std::size_t>(KeyPicture::Menu)] = PictureDib(DrawKeyPicture(KeyPicture::Menu));
-}
+    : instance_(instance), iconResource_(iconResource) {}
 
 Win32WindowSystem::~Win32WindowSystem() {
   ended_ = true;  // whatever comes while the windows go delivers nothing
   if (window_ != nullptr) {
-    for (const UINT_PTR id : {TimerId(TimerName::tmrAbout), TimerId(TimerName::Timer1),
-                              TimerId(TimerName::tmrTestCaps), TimerId(TimerName::tmrRemoveText)})
-      KillTimer(window_, id);
+    for (std::size_t i = 0; i < kTimerCount; ++i) KillTimer(window_, TimerId(static_cast<TimerName>(i)));
     SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
@@ -97,8 +88,10 @@ void Win32WindowSystem::createWindow(const FormDescription& form, WindowEvents& 
   form_ = &form;
   events_ = &events;
   registerClasses();
+  for (std::size_t i = 0; i < pictures_.size() && i < form.pictures.size(); ++i)
+    pictures_[i] = PictureDib(form.pictures[i]);
 
-  const std::string caption = Terminated(form.caption);
+  const std::string caption(form.caption);
   // Never shown, and untitled so that nothing lists it: owning the main
   // window is what keeps that one off the taskbar.
   owner_ = CreateWindowExA(WS_EX_TOOLWINDOW, kOwnerWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
@@ -119,23 +112,12 @@ void Win32WindowSystem::createWindow(const FormDescription& form, WindowEvents& 
 }
 
 void Win32WindowSystem::createChildren() {
-  // Creation order is the Tab order: every child by its tab index.
-  struct Pending {
-    int tabIndex;
-    const ChildDesc* child;
-    const KeyDesc* key;
-  };
-  std::vector<Pending> pending;
-  for (const ChildDesc& child : form_->children) pending.push_back({child.tabIndex, &child, nullptr});
-  for (const KeyDesc& key : form_->keys) pending.push_back({key.tabIndex, nullptr, &key});
-  std::stable_sort(pending.begin(), pending.end(),
-                   [](const Pending& a, const Pending& b) { return a.tabIndex < b.tabIndex; });
-
-  for (const Pending& item : pending) {
+  // Creation order is the Tab order.
+  for (const TabStop& item : form_->tabOrder) {
     if (item.child != nullptr) {
       const ChildDesc& child = *item.child;
       const int id = kFirstControlId + static_cast<int>(child.control);
-      const std::string text = Terminated(child.caption);
+      const std::string text(child.caption);
       HWND hwnd = nullptr;
       if (child.isTextBox)
         hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", text.c_str(),
@@ -148,7 +130,7 @@ void Win32WindowSystem::createChildren() {
     } else {
       const KeyDesc& key = *item.key;
       const int id = kFirstKeyId + key.index;
-      const std::string text = Terminated(key.caption);
+      const std::string text(key.caption);
       const DWORD kind = key.graphical ? BS_OWNERDRAW : BS_PUSHBUTTON;
       KeySlot& slot = keys_[static_cast<std::size_t>(key.index & 0xFF)];
       slot.desc = &key;
@@ -163,7 +145,7 @@ HFONT Win32WindowSystem::fontFor(const FontDesc& font) {
   const auto key = std::make_pair(std::string(font.name), font.points);
   if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
   const int height = -static_cast<int>(std::lround(font.points * dpi_ / 72.0));
-  const HFONT made = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  const HFONT made = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, key.first.c_str());
   fonts_.emplace(key, made);
   return made;
@@ -200,11 +182,11 @@ void Win32WindowSystem::applyDpi(int dpi, const RECT* suggested) {
   if (suggested != nullptr) {
     SetWindowPos(window_, nullptr, suggested->left, suggested->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
-    // Centred on the work area of the monitor the window starts on.
+    // Centred on the whole screen of the monitor the window starts on.
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor) != 0) area = monitor.rcWork;
+    if (GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor) != 0) area = monitor.rcMonitor;
     const int left = area.left + ((area.right - area.left) - width) / 2;
     const int top = area.top + ((area.bottom - area.top) - height) / 2;
     SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -268,24 +250,9 @@ void Win32WindowSystem::endProgram() {
   quitPosted_ = true;
 }
 
-HWND Win32WindowSystem::keyButton(int index) const {
-  if (index < 0 || index > 255) return nullptr;
-  return keys_[static_cast<std::size_t>(index)].button;
-}
-
-HWND Win32WindowSystem::control(Control which) const { return controls_[static_cast<std::size_t>(which)]; }
-
-Colour Win32WindowSystem::keyBackColor(int index) const { return keys_[static_cast<std::size_t>(index & 0xFF)].colour; }
-
-int Win32WindowSystem::keyPaintCount(int index) const { return keys_[static_cast<std::size_t>(index & 0xFF)].paints; }
-
-bool Win32WindowSystem::timerRunning(TimerName timer) const { return timerRunning_[static_cast<std::size_t>(timer)]; }
-
 void Win32WindowSystem::setKeyBackColor(int index, Colour colour) {
   KeySlot& slot = keys_[static_cast<std::size_t>(index & 0xFF)];
   if (slot.desc == nullptr) throw failures::NoSuchControlElement(index);
-  // Called for ~100 keys every 20 ms: an unchanged colour costs nothing.
-  if (slot.colour == colour) return;
   slot.colour = colour;
   // A standard (non-graphical) button shows no back colour: nothing to repaint.
   if (slot.desc->graphical && slot.button != nullptr) InvalidateRect(slot.button, nullptr, FALSE);
@@ -323,7 +290,7 @@ void Win32WindowSystem::messageBox(std::string_view text, MessageIcon icon, std:
   // WM_TIMER, so the timers keep ticking while it is up.
   const UINT style = MB_OK | (icon == MessageIcon::Stop ? MB_ICONSTOP : MB_ICONINFORMATION);
   const HWND ownerWindow = window_ != nullptr && IsWindow(window_) ? window_ : nullptr;
-  MessageBoxA(ownerWindow, Terminated(text).c_str(), Terminated(caption).c_str(), style);
+  MessageBoxA(ownerWindow, std::string(text).c_str(), std::string(caption).c_str(), style);
 }
 
 template <class Event>
@@ -360,7 +327,7 @@ void Win32WindowSystem::onDrawItem(const DRAWITEMSTRUCT& item) {
   if (slot.desc == nullptr) return;
   ++slot.paints;
   KeyFace face;
-  face.caption = Terminated(slot.desc->caption);
+  face.caption = std::string(slot.desc->caption);
   face.backColour = slot.colour;
   face.font = fontFor(slot.desc->font);
   face.picture = &pictures_[static_cast<std::size_t>(slot.desc->picture)];

@@ -16,6 +16,10 @@
 
 namespace lumio::win32 {
 
+namespace testing {
+class WindowSystemProbe;
+}
+
 inline constexpr const char* kMainWindowClass = "LumioCapsLockWindow";
 inline constexpr const char* kOwnerWindowClass = "LumioCapsLockOwner";
 // Child window ids: the controls from 100, the key buttons from 1000 + index.
@@ -43,26 +47,15 @@ class Win32WindowSystem final : public WindowSystem {
   void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) override;
   void doEvents() override;
 
-  // What the window is made of, for whoever needs to look (tests).
-  HWND window() const { return window_; }
-  HWND owner() const { return owner_; }
-  HWND keyButton(int index) const;
-  HWND control(Control control) const;
-  Colour keyBackColor(int index) const;
-  // WM_DRAWITEM paints of that key button so far.
-  int keyPaintCount(int index) const;
-  bool timerRunning(TimerName timer) const;
-  bool ended() const { return ended_; }
-  int dpi() const { return dpi_; }
-
  private:
+  friend class testing::WindowSystemProbe;  // the tests look at what the window is made of
+
   struct KeySlot {
     HWND button = nullptr;
     const KeyDesc* desc = nullptr;
     Colour colour = kButtonFace;
-    int paints = 0;
+    int paints = 0;  // WM_DRAWITEM paints so far
   };
-  static constexpr std::size_t kTimerCount = 4;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,11 +81,11 @@ class Win32WindowSystem final : public WindowSystem {
   const FormDescription* form_ = nullptr;
   WindowEvents* events_ = nullptr;
   int dpi_ = 96;
-  std::array<HWND, 6> controls_{};
+  std::array<HWND, kControlCount> controls_{};
   std::array<KeySlot, 256> keys_{};
   std::array<bool, kTimerCount> timerRunning_{};
   std::map<std::pair<std::string, double>, HFONT> fonts_;
-  std::array<PictureDib, 3> pictures_;  // by KeyPicture
+  std::array<PictureDib, kKeyPictureCount> pictures_;  // by KeyPicture
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool ended_ = false;

@@ -1,9 +1,13 @@
 // Lumio - Caps Lock on X11: the backend's objects around the portable form.
+#include <FL/fl_ask.H>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
+#include "keymonitor/error_messages.h"
+#include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
 #include "platform/x11/desktop_icons_x11.h"
 #include "platform/x11/instance_guard_x11.h"
@@ -33,8 +37,13 @@ int main() {
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
     lumio::frmOSD form(platform);
     return form.Run();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "lumio-capslock: %s\n", error.what());
+  } catch (...) {
+    // Only what the window itself could not report gets here.
+    const std::string text = lumio::EscapedErrorText(std::current_exception());
+    std::fprintf(stderr, "lumio-capslock: %s\n", text.c_str());
+    const std::string title(lumio::kAppTitle);
+    fl_message_title(title.c_str());
+    fl_alert("%s", text.c_str());
     return 1;
   }
 }

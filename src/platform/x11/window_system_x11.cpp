@@ -18,14 +18,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <exception>
 #include <string>
+#include <utility>
 
-#include "keymonitor/key_pictures.h"
 #include "platform/x11/colours.h"
+#include "platform/x11/frame_extents.h"
 #include "platform/x11/text_rules.h"
 #include "platform/x11/x11_display.h"
-#include "seam/failure.h"
 
 namespace lumio::x11 {
 
@@ -184,14 +186,14 @@ void X11WindowSystem::deliver(Delivery&& delivery) {
   try {
     delivery();
   } catch (...) {
-    // The core reports its own failures; anything else must not unwind
-    // through FLTK's C-style callbacks. There is nobody left to tell.
+    // Nothing may unwind through FLTK's C-style callbacks: the loop ends
+    // and runEventLoop hands it on.
+    if (!escaped_) escaped_ = std::current_exception();
     endProgram();
   }
 }
 
 void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& events) {
-  if (display_ == nullptr) throw failures::DeviceIoError();
   stopTimers();
   window_.reset();
   keys_.fill(nullptr);
@@ -206,10 +208,11 @@ void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& ev
   const int width = std::max(1, TwipsToPixels(form.clientWidth, dpi_));
   const int height = std::max(1, TwipsToPixels(form.clientHeight, dpi_));
   const int screen = DefaultScreen(display_);
-  const int left = (DisplayWidth(display_, screen) - width) / 2;
-  const int top = (DisplayHeight(display_, screen) - height) / 2;
+  const int screenWidth = DisplayWidth(display_, screen);
+  const int screenHeight = DisplayHeight(display_, screen);
+  const Position unframed = CentredFramePosition(screenWidth, screenHeight, width, height, {});
 
-  window_ = std::make_unique<MainWindow>(left, top, width, height);
+  window_ = std::make_unique<MainWindow>(unframed.x, unframed.y, width, height);
   window_->copy_label(std::string(form.caption).c_str());
   window_->color(ToFlColour(kButtonFace));
   window_->callback(OnClose, this);
@@ -218,6 +221,11 @@ void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& ev
   window_->resizable(nullptr);
   window_->size_range(width, height, width, height);
   window_->createUnmapped();
+  // Centred with the frame the user sees around it, once the window
+  // manager has said how thick that is.
+  const FrameExtents frame = RequestFrameExtents(display_, fl_xid(window_.get()), std::chrono::milliseconds(500));
+  const Position framed = CentredFramePosition(screenWidth, screenHeight, width, height, frame);
+  if (framed.x != unframed.x || framed.y != unframed.y) window_->position(framed.x, framed.y);
 
   timerCount_ = 0;
   for (const TimerDesc& desc : form.timers) {
@@ -233,21 +241,11 @@ void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& ev
 void X11WindowSystem::addChildren(const FormDescription& form) {
   // FLTK moves the focus in the order the children were added: add them in
   // the form's tab order.
-  struct Entry {
-    int tabIndex;
-    const ChildDesc* child;
-    const KeyDesc* key;
-  };
-  std::vector<Entry> entries;
-  for (const ChildDesc& child : form.children) entries.push_back({child.tabIndex, &child, nullptr});
-  for (const KeyDesc& key : form.keys) entries.push_back({key.tabIndex, nullptr, &key});
-  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tabIndex < b.tabIndex; });
-
   const auto px = [this](int twips) { return TwipsToPixels(twips, dpi_); };
   const int formFontSize = std::max(1, PixelsFromPoints(form.font.points, dpi_));
   const Fl_Font formFont = ToFlFont(form.font.name);
 
-  for (const Entry& entry : entries) {
+  for (const TabStop& entry : form.tabOrder) {
     if (entry.child != nullptr) {
       const ChildDesc& child = *entry.child;
       const auto slot = static_cast<std::size_t>(child.control);
@@ -276,7 +274,7 @@ void X11WindowSystem::addChildren(const FormDescription& form) {
     auto* button = new Fl_Button(px(key.left), px(key.top), px(key.width), px(key.height));
     button->labelfont(ToFlFont(key.font.name));
     button->labelsize(std::max(1, PixelsFromPoints(key.font.points, dpi_)));
-    const KeyBitmap picture = DrawKeyPicture(key.picture);
+    const KeyBitmap& picture = form.pictureOf(key);
     if (picture.width > 0 && picture.height > 0) {
       std::vector<unsigned char> rgb;
       rgb.reserve(picture.pixels.size() * 3);
@@ -300,7 +298,6 @@ void X11WindowSystem::addChildren(const FormDescription& form) {
       button->selection_color(colour);
     }
     keys_[index] = button;
-    keyColours_[index] = key.backColor;
     keyGraphical_[index] = key.graphical;
     bindings_.push_back(std::make_unique<Binding>(Binding{this, true, key.index, Control::Text1}));
     button->callback(OnClick, bindings_.back().get());
@@ -313,6 +310,7 @@ void X11WindowSystem::showWindow() {
 
 void X11WindowSystem::runEventLoop() {
   while (!ending_ && window_ && window_->shown()) Fl::wait();
+  if (escaped_) std::rethrow_exception(std::exchange(escaped_, nullptr));
 }
 
 void X11WindowSystem::endProgram() {
@@ -320,7 +318,7 @@ void X11WindowSystem::endProgram() {
   stopTimers();
   closeModalWindows();
   if (window_) window_->hide();
-  if (display_ != nullptr) XFlush(display_);  // the window goes now, not at the next request
+  XFlush(display_);  // the window goes now, not at the next request
   // With every timer gone and the window hidden, nothing else would ever
   // wake the loop's Fl::wait() to see ending_: a zero timeout does.
   Fl::add_timeout(0.0, [](void*) {}, nullptr);
@@ -340,10 +338,8 @@ void X11WindowSystem::setKeyBackColor(int index, Colour colour) {
   if (index < 0 || index > 255) return;
   const auto i = static_cast<std::size_t>(index);
   Fl_Button* button = keys_[i];
-  if (button == nullptr || keyColours_[i] == colour) return;  // unchanged: nothing to repaint
-  keyColours_[i] = colour;
   // A standard button does not show its back colour, whatever it is set to.
-  if (!keyGraphical_[i]) return;
+  if (button == nullptr || !keyGraphical_[i]) return;
   const Fl_Color flColour = ToFlColour(colour);
   button->color(flColour);
   button->selection_color(flColour);
@@ -379,11 +375,6 @@ void X11WindowSystem::setTimerEnabled(TimerName timer, bool enabled) {
   }
 }
 
-bool X11WindowSystem::timerRunning(TimerName timer) const {
-  const TimerSlot* slot = slotFor(timer);
-  return slot != nullptr && slot->running;
-}
-
 void X11WindowSystem::stopTimers() {
   for (std::size_t i = 0; i < timerCount_; ++i) {
     Fl::remove_timeout(OnTimer, &timers_[i]);
@@ -392,7 +383,7 @@ void X11WindowSystem::stopTimers() {
 }
 
 void X11WindowSystem::messageBox(std::string_view text, MessageIcon icon, std::string_view caption) {
-  if (ending_ || display_ == nullptr) return;
+  if (ending_) return;
   const std::string title(caption);
   const std::string body(text);
   fl_message_title(title.c_str());
@@ -408,17 +399,6 @@ void X11WindowSystem::doEvents() { Fl::check(); }
 void X11WindowSystem::closeModalWindows() {
   // A message box open in a nested loop returns once its window is gone.
   for (int guard = 0; guard < 16 && Fl::modal() != nullptr; ++guard) Fl::modal()->hide();
-}
-
-Fl_Window* X11WindowSystem::window() const { return window_.get(); }
-
-Fl_Button* X11WindowSystem::keyButton(int index) const {
-  return index >= 0 && index < 256 ? keys_[static_cast<std::size_t>(index)] : nullptr;
-}
-
-Fl_Widget* X11WindowSystem::control(Control which) const {
-  const auto slot = static_cast<std::size_t>(which);
-  return slot < controls_.size() ? controls_[slot] : nullptr;
 }
 
 void X11WindowSystem::OnClick(Fl_Widget* /*widget*/, void* data) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,9 @@ class Fl_Window;
 namespace lumio::x11 {
 
 class MainWindow;
+namespace testing {
+class WindowSystemProbe;
+}
 
 class X11WindowSystem final : public WindowSystem {
  public:
@@ -41,15 +45,9 @@ class X11WindowSystem final : public WindowSystem {
   void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) override;
   void doEvents() override;
 
-  // What the window is made of, for whoever needs to look (tests).
-  Fl_Window* window() const;
-  Fl_Button* keyButton(int index) const;
-  Fl_Widget* control(Control control) const;
-  bool timerRunning(TimerName timer) const;
-  bool ending() const { return ending_; }
-  int dpi() const { return dpi_; }
-
  private:
+  friend class testing::WindowSystemProbe;  // the tests look at what the window is made of
+
   struct Binding {
     X11WindowSystem* owner;
     bool isKey;
@@ -91,12 +89,12 @@ class X11WindowSystem final : public WindowSystem {
   std::unique_ptr<MainWindow> window_;
 
   std::array<Fl_Button*, 256> keys_{};
-  std::array<Colour, 256> keyColours_{};
   std::array<bool, 256> keyGraphical_{};
-  std::array<Fl_Widget*, 6> controls_{};
-  std::array<TimerSlot, 4> timers_{};
+  std::array<Fl_Widget*, kControlCount> controls_{};
+  std::array<TimerSlot, kTimerCount> timers_{};
   std::size_t timerCount_ = 0;
 
+  std::exception_ptr escaped_;  // from an event, rethrown by runEventLoop
   bool signalsInstalled_ = false;
   std::array<struct sigaction, 3> previousActions_{};
 };

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "platform/win32/desktop_icons_win32.h"
-#include "platform/win32/screen_surface_gdi.h"
+#include "platform/win32/screen_surface_win32.h"
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  lumio::win32::GdiScreenSurface screen;
+  lumio::win32::Win32ScreenSurface screen;
   if (command == "paint" && argc > 4) {
     lumio::FontRequest font;  // what the announcement asks for
     font.height = 72;
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     screen.repaintAll();
     std::printf("erased\n");
   } else if (command == "hide-icons" || command == "show-icons") {
-    lumio::win32::ProgmanIcons icons;
+    lumio::win32::Win32DesktopIcons icons;
     icons.setVisible(command == "show-icons");
     std::printf("%s\n", command.c_str());
   } else {

@@ -3,15 +3,16 @@
 #include <exception>
 #include <string>
 
+#include "keymonitor/error_messages.h"
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
 #include "platform/win32/desktop_icons_win32.h"
 #include "platform/win32/instance_guard_win32.h"
-#include "platform/win32/keyboard_dinput.h"
+#include "platform/win32/keyboard_win32.h"
 #include "platform/win32/lock_keys_win32.h"
 #include "platform/win32/program_environment_win32.h"
 #include "platform/win32/res/resource_ids.h"
-#include "platform/win32/screen_surface_gdi.h"
+#include "platform/win32/screen_surface_win32.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/window_system_win32.h"
 
@@ -20,18 +21,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   try {
     // The window outlives the keyboard device bound to it.
     Win32WindowSystem window(instance, IDI_LUMIO);
-    DirectInputKeyboard keyboard(instance);
-    Win32LockKeys lockKeys;
-    GdiScreenSurface screen;
-    ProgmanIcons icons;
-    NamedMutexGuard instanceGuard;
-    Win32Environment environment;
+    Win32KeyboardDevice keyboard(instance);
+    Win32LockKeySource lockKeys;
+    Win32ScreenSurface screen;
+    Win32DesktopIcons icons;
+    Win32InstanceGuard instanceGuard;
+    Win32ProgramEnvironment environment;
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instanceGuard, environment};
     lumio::frmOSD form(platform);
     return form.Run();
-  } catch (const std::exception& error) {
+  } catch (...) {
     // Only what the window itself could not report gets here.
-    MessageBoxA(nullptr, error.what(), std::string(lumio::kAppTitle).c_str(), MB_OK | MB_ICONSTOP);
+    MessageBoxA(nullptr, lumio::EscapedErrorText(std::current_exception()).c_str(),
+                std::string(lumio::kAppTitle).c_str(), MB_OK | MB_ICONSTOP);
     return 1;
   }
 }

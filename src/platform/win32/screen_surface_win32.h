@@ -9,9 +9,9 @@ namespace lumio::win32 {
 // RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN
 inline constexpr unsigned kRepaintAllFlags = 133;
 
-class GdiScreenSurface final : public ScreenSurface {
+class Win32ScreenSurface final : public ScreenSurface {
  public:
-  GdiScreenSurface();
+  Win32ScreenSurface();
 
   void drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour,
                 std::string_view text) override;

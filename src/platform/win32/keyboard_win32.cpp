@@ -1,4 +1,4 @@
-#include "platform/win32/keyboard_dinput.h"
+#include "platform/win32/keyboard_win32.h"
 
 #include "platform/win32/hresult_text.h"
 
@@ -12,9 +12,9 @@ void Check(HRESULT result) {
 
 }  // namespace
 
-DirectInputKeyboard::~DirectInputKeyboard() { release(); }
+Win32KeyboardDevice::~Win32KeyboardDevice() { release(); }
 
-void DirectInputKeyboard::release() {
+void Win32KeyboardDevice::release() {
   if (device_ != nullptr) {
     device_->Unacquire();
     device_->Release();
@@ -26,7 +26,7 @@ void DirectInputKeyboard::release() {
   }
 }
 
-void DirectInputKeyboard::open(NativeHandle window) {
+void Win32KeyboardDevice::open(NativeHandle window) {
   release();
   Check(DirectInput8Create(instance_, DIRECTINPUT_VERSION, IID_IDirectInput8A, reinterpret_cast<void**>(&input_),
                            nullptr));
@@ -36,15 +36,9 @@ void DirectInputKeyboard::open(NativeHandle window) {
   Check(device_->Acquire());
 }
 
-void DirectInputKeyboard::getState(KeyboardState& state) {
+void Win32KeyboardDevice::getState(KeyboardState& state) {
   if (device_ == nullptr) throw failures::ObjectNotSet();
-  HRESULT result = device_->GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
-  // A background device can still be taken away (a secure desktop, a
-  // driver reset); it comes back with one Acquire, so the user sees a
-  // failure only when that does not help.
-  if ((result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) && SUCCEEDED(device_->Acquire()))
-    result = device_->GetDeviceState(static_cast<DWORD>(kDeviceStateSize), state.data());
-  Check(result);
+  Check(ReadSnapshot(*device_, state));
 }
 
 }  // namespace lumio::win32

@@ -1,4 +1,4 @@
-#include "platform/win32/screen_surface_gdi.h"
+#include "platform/win32/screen_surface_win32.h"
 
 #include <climits>
 
@@ -9,9 +9,9 @@ namespace lumio::win32 {
 
 static_assert(kRepaintAllFlags == (RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN));
 
-GdiScreenSurface::GdiScreenSurface() : pushToDisplay_(RunningUnderWine()) {}
+Win32ScreenSurface::Win32ScreenSurface() : pushToDisplay_(RunningUnderWine()) {}
 
-void GdiScreenSurface::drawText(const FontRequest& f, std::int32_t x, std::int32_t y, Colour colour,
+void Win32ScreenSurface::drawText(const FontRequest& f, std::int32_t x, std::int32_t y, Colour colour,
                                 std::string_view text) {
   // The font comes first, from the fourteen values as they are: a True
   // italic (-1) is a nonzero byte to GDI like any other.
@@ -41,6 +41,6 @@ void GdiScreenSurface::drawText(const FontRequest& f, std::int32_t x, std::int32
   }
 }
 
-void GdiScreenSurface::repaintAll() { RedrawWindow(nullptr, nullptr, nullptr, kRepaintAllFlags); }
+void Win32ScreenSurface::repaintAll() { RedrawWindow(nullptr, nullptr, nullptr, kRepaintAllFlags); }
 
 }  // namespace lumio::win32
