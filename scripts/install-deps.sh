@@ -14,6 +14,10 @@ packages=(
   xvfb xauth x11-utils x11-apps xdotool imagemagick
   # locale sources, so the decimal-separator test can build a German locale
   locales
+  # texts in shaped windows of their own; a real desktop for the tests
+  # (window manager, compositing manager, a terminal) and a count of the
+  # server's resources per client
+  libxext-dev libxrender-dev libxres-dev openbox picom xterm
 )
 
 missing=()
