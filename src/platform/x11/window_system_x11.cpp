@@ -393,8 +393,17 @@ void X11WindowSystem::messageBox(std::string_view text, MessageIcon icon, std::s
   const std::string title(caption);
   const std::string body(text);
   fl_message_title(title.c_str());
+  // FLTK labels the one button "Close"; a message box's button says OK.
+  fl_close = "OK";
+  // The information icon is FLTK's blue "i" on white; the stop icon a
+  // white mark on a red disc.
+  Fl_Widget* iconBox = fl_message_icon();
+  const bool stop = icon == MessageIcon::Stop;
+  iconBox->box(stop ? FL_OVAL_BOX : FL_THIN_UP_BOX);
+  iconBox->color(stop ? FL_RED : FL_WHITE);
+  iconBox->labelcolor(stop ? FL_WHITE : FL_BLUE);
   // FLTK's own loop runs while the box is open: timeouts keep firing.
-  if (icon == MessageIcon::Stop)
+  if (stop)
     fl_alert("%s", body.c_str());
   else
     fl_message("%s", body.c_str());
