@@ -18,6 +18,8 @@ packages=(
   # (window manager, compositing manager, a terminal) and a count of the
   # server's resources per client
   libxext-dev libxrender-dev libxres-dev openbox picom xterm
+  # checks that the window icon header matches the icon drawing
+  python3
 )
 
 missing=()

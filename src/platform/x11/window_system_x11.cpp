@@ -24,6 +24,7 @@
 #include "keymonitor/key_pictures.h"
 #include "platform/x11/colours.h"
 #include "platform/x11/text_rules.h"
+#include "platform/x11/window_icon_pixels.h"
 #include "platform/x11/x11_display.h"
 #include "seam/failure.h"
 
@@ -155,6 +156,12 @@ class MainWindow final : public Fl_Window {
     wmHints->initial_state = NormalState;
     XSetWMHints(display, xid, wmHints);
     XFree(wmHints);
+
+    // Our icon, for window managers, task bars and alt-tab. Xlib passes
+    // 32-bit property items as longs.
+    const std::vector<unsigned long> icon(std::begin(kWindowIconPixels), std::end(kWindowIconPixels));
+    XChangeProperty(display, xid, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(icon.data()), static_cast<int>(icon.size()));
     XFlush(display);
   }
 

@@ -1,12 +1,17 @@
-// What a message box shows the user: its one button, labelled OK, and the
-// icon the message asks for.
+// What a desktop shows of us besides the texts: the window's icon, and a
+// message box's one button, labelled OK, with the icon the message asks for.
 #include "backend_fixture.h"
 
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
+#include <X11/Xatom.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
+
+#include "platform/x11/window_icon_pixels.h"
 
 namespace lumio::x11::testing {
 namespace {
@@ -51,6 +56,31 @@ TEST_F(BackendTest, MessageBoxesHaveOneOkButtonAndTheirIcon) {
     EXPECT_EQ(seen.icon, c.mark);
     EXPECT_EQ(seen.iconColour, c.colour) << c.mark;
   }
+}
+
+TEST_F(BackendTest, TheWindowCarriesOurIconBeforeItIsShown) {
+  CountingEvents events;
+  backend->window.createWindow(frmOSDLayout(), events);
+  Display* dpy = backend->display;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(dpy, backend->window.nativeHandle(), XInternAtom(dpy, "_NET_WM_ICON", False), 0, 1 << 16,
+                               False, XA_CARDINAL, &type, &format, &count, &after, &data),
+            Success);
+  ASSERT_NE(data, nullptr) << "no _NET_WM_ICON";
+  // Xlib hands 32-bit items over as longs, sign-extended.
+  std::vector<unsigned long> icon;
+  for (unsigned long i = 0; i < count; ++i) icon.push_back(reinterpret_cast<unsigned long*>(data)[i] & 0xFFFFFFFFul);
+  XFree(data);
+  EXPECT_EQ(format, 32);
+  ASSERT_EQ(icon.size(), 2 + 32 * 32 + 2 + 16 * 16u);
+  EXPECT_TRUE(std::equal(icon.begin(), icon.end(), std::begin(kWindowIconPixels)));
+  // The 32x32 image is drawn: see-through corners, the lit green lock light.
+  EXPECT_EQ(icon[0], 32u);
+  EXPECT_EQ(icon[2], 0u);
+  EXPECT_NE(std::find(icon.begin() + 2, icon.begin() + 2 + 32 * 32, 0xFF00FF00ul), icon.begin() + 2 + 32 * 32);
 }
 
 }  // namespace
