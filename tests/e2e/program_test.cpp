@@ -376,6 +376,27 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
   EXPECT_TRUE(program.running()) << program.standardError();
 }
 
+// --- A Wayland session -------------------------------------------------------
+
+TEST_F(ProgramTest, UnderWaylandTheProgramSaysOnceThatItCannotSeeWaylandWindowsKeysAndGoesOn) {
+  for (const bool wayland : {true, false}) {
+    ChildProcess& program = wayland ? Start(executable_, {{"WAYLAND_DISPLAY", "wayland-lumio-test"}})
+                                    : Start(executable_, {}, {"WAYLAND_DISPLAY"});
+    ASSERT_NE(WaitForMainWindow(program), 0u) << program.standardError();
+    const std::string said = program.standardError();
+    program.stop();
+    std::size_t mentions = 0;
+    for (std::size_t at = said.find("Wayland"); at != std::string::npos; at = said.find("Wayland", at + 1)) ++mentions;
+    if (wayland) {
+      EXPECT_NE(said.find("Wayland session"), std::string::npos) << said;
+      EXPECT_EQ(said.find("Wayland session"), said.rfind("Wayland session")) << "said more than once: " << said;
+      EXPECT_NE(said.find("cannot see keys"), std::string::npos) << said;
+    } else {
+      EXPECT_EQ(mentions, 0u) << said;
+    }
+  }
+}
+
 // --- No display -------------------------------------------------------------
 
 class NoDisplayTest : public ::testing::Test {
