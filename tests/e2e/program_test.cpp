@@ -346,10 +346,16 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
   ASSERT_NE(main, 0u) << program.standardError();
 
   const std::set<::Window> known{main, desktop_, application_};
+  // A box is a window the window manager would manage; the banner's texts
+  // are windows no manager touches.
+  const auto managed = [&](::Window w) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(screen_->display(), w, &attributes) != 0 && !attributes.override_redirect;
+  };
   const auto boxes = [&] {
     std::vector<::Window> others;
     for (::Window w : ViewableTopLevels(*screen_))
-      if (known.count(w) == 0) others.push_back(w);
+      if (known.count(w) == 0 && managed(w)) others.push_back(w);
     return others;
   };
   std::vector<::Window> shown;
