@@ -73,7 +73,8 @@ class DesktopTest : public BackendTest {
     BackendTest::SetUp();
     if (HasFatalFailure()) return;
     Display* dpy = backend->display;
-    const bool compositing = WaitUntil([&] { return CompositorRunning(dpy, DefaultScreen(dpy)); }, OnDesktop() ? 10s : 0s);
+    const bool compositing =
+        WaitUntil([&] { return CompositorRunning(dpy, DefaultScreen(dpy)); }, OnDesktop() ? 10s : 0s);
     // Both runs must really test what they claim to.
     ASSERT_EQ(compositing, OnDesktop()) << "LUMIO_DESKTOP and a compositing manager go together";
     form = std::make_unique<frmOSD>(backend->platform);
@@ -141,7 +142,8 @@ TEST_F(DesktopTest, TheBannerStaysWholeForItsSevenSecondsOverAScrollingTerminalA
         const std::array<int, 5> now = BandCounts(xs);
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - painted).count();
         for (std::size_t band = 0; band < 5; ++band)
-          EXPECT_GE(now[band], whole[band] * 95 / 100) << "line " << band + 1 << " damaged " << ms << " ms after painting";
+          EXPECT_GE(now[band], whole[band] * 95 / 100)
+              << "line " << band + 1 << " damaged " << ms << " ms after painting";
         ++samples;
         PumpFor(200ms);
         return false;
@@ -235,6 +237,26 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
   xs.destroyWindow(beneath);
 }
 
+TEST_F(DesktopTest, ATextOnlyPartlyOnTheScreenGetsAWindowOneWithNothingToShowDoesNot) {
+  FontRequest font;
+  font.weight = 700;
+  font.height = 72;
+  struct Case {
+    std::int32_t x, y;
+    const char* text;
+    std::size_t windows;
+  };
+  for (const Case& c : {Case{1200, 1000, "Caps Lock is ON", 1}, Case{-300, -40, "Caps Lock is ON", 1},
+                        Case{-100000, 300, "Caps Lock is ON", 0}, Case{INT32_MAX, INT32_MAX, "Caps Lock is ON", 0},
+                        Case{INT32_MIN, INT32_MIN, "Caps Lock is ON", 0}, Case{250, 300, "", 0},
+                        Case{250, 300, "   ", 0}}) {
+    backend->screen.drawText(font, c.x, c.y, 65280, c.text);
+    XSync(backend->display, False);
+    EXPECT_EQ(backend->screen.textWindows().size(), c.windows) << c.x << ", " << c.y << " \"" << c.text << "\"";
+    backend->screen.repaintAll();
+  }
+}
+
 // Every kind of resource the server keeps for one client: the sum, and
 // each kind by name.
 std::pair<long, std::string> ResourcesOf(Display* dpy, XID anyOfItsResources) {
@@ -279,7 +301,8 @@ TEST_F(DesktopTest, TwoHundredAnnouncementsLeaveTheServersResourceCountFlat) {
   std::cout << "[ figures  ] X resources of our client: " << afterFirst.first << " after 1 announcement, "
             << afterAll.first << " after 200\n";
   EXPECT_GT(afterFirst.first, 0);
-  EXPECT_EQ(afterAll.first, afterFirst.first) << "after one: " << afterFirst.second << "\nafter 200: " << afterAll.second;
+  EXPECT_EQ(afterAll.first, afterFirst.first)
+      << "after one: " << afterFirst.second << "\nafter 200: " << afterAll.second;
   XFreePixmap(dpy, ours);
 }
 

@@ -190,9 +190,13 @@ TextWindow::TextWindow(Display* display, int screen, XftFont* font, const FontRe
   Box ink{std::min(0, inkLeft), std::min(0, inkTop), std::max(static_cast<int>(extents.xOff), inkLeft + extents.width),
           std::max(cell, inkTop + extents.height)};
   for (const Line& line : lines) ink.bottom = std::max(ink.bottom, line.top + line.thickness);
-  Box box{std::max(0, x + ink.left - 1), std::max(0, y + ink.top - 1),
-          std::min(DisplayWidth(display_, screen_), x + ink.right + 1),
-          std::min(DisplayHeight(display_, screen_), y + ink.bottom + 1)};
+  // In 64 bits: the position may be anywhere a 32-bit integer reaches.
+  const auto clamp = [](long long value, int limit) {
+    return static_cast<int>(std::clamp<long long>(value, 0, limit));
+  };
+  const int screenW = DisplayWidth(display_, screen_), screenH = DisplayHeight(display_, screen_);
+  Box box{clamp(0LL + x + ink.left - 1, screenW), clamp(0LL + y + ink.top - 1, screenH),
+          clamp(0LL + x + ink.right + 1, screenW), clamp(0LL + y + ink.bottom + 1, screenH)};
   if (box.width() <= 0 || box.height() <= 0) return;
 
   const Window root = RootWindow(display_, screen_);
@@ -240,7 +244,8 @@ TextWindow::TextWindow(Display* display, int screen, XftFont* font, const FontRe
 
 TextWindow::~TextWindow() {
   if (window_ != 0) XDestroyWindow(display_, window_);
-  if (ownsColour_) XftColorFree(display_, DefaultVisual(display_, screen_), DefaultColormap(display_, screen_), &colour_);
+  if (ownsColour_)
+    XftColorFree(display_, DefaultVisual(display_, screen_), DefaultColormap(display_, screen_), &colour_);
 }
 
 }  // namespace lumio::x11
