@@ -152,7 +152,7 @@ void X11ScreenSurface::repaintAll() {
   std::vector<Window> windows{root};
   CollectWindows(display_, root, windows);
   // Exposures=True: each window gets an Expose and draws its own content
-  // again, over whatever text of ours was on it.
+  // again, whatever anybody painted over it.
   for (Window window : windows) XClearArea(display_, window, 0, 0, 0, 0, True);
 }
 
