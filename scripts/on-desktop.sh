@@ -11,6 +11,10 @@ set -uo pipefail
 binary=$1
 shift
 
+for tool in Xvfb openbox picom xprop xterm; do
+  command -v $tool >/dev/null || { echo "on-desktop.sh: $tool is missing: run scripts/install-deps.sh"; exit 1; }
+done
+
 export LUMIO_DESKTOP=openbox+picom
 # Xvfb picks a free display itself and names it: other test runs may be
 # starting servers on this machine at the same moment.
