@@ -17,8 +17,12 @@ packages=(
   # the sanitizer build and the key list fuzzer (clang's libFuzzer runtime);
   # util-linux's setpriv and passwd's useradd run the program as an ordinary user
   clang libclang-rt-14-dev util-linux passwd
-  # a window manager, so a test can see the window centred with its frame
-  openbox
+  # texts in shaped windows of their own; a real desktop for the tests
+  # (window manager, compositing manager, a terminal) and a count of the
+  # server's resources per client
+  libxext-dev libxrender-dev libxres-dev openbox picom xterm
+  # checks that the window icon header matches the icon drawing
+  python3
 )
 
 missing=()

@@ -64,6 +64,17 @@ std::vector<::Window> ViewableTopLevels(const XScreen& screen) {
   return viewable;
 }
 
+std::vector<::Window> MessageBoxes(const XScreen& screen, const std::set<::Window>& known) {
+  std::vector<::Window> boxes;
+  for (::Window w : ViewableTopLevels(screen)) {
+    XWindowAttributes attributes{};
+    if (known.count(w) == 0 && XGetWindowAttributes(screen.display(), w, &attributes) != 0 &&
+        !attributes.override_redirect)
+      boxes.push_back(w);
+  }
+  return boxes;
+}
+
 void SendDeleteWindow(const XScreen& screen, ::Window window) {
   Display* dpy = screen.display();
   XEvent event{};

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ std::string DefaultKeyListBytes();
 std::vector<::Window> ViewableWindowsTitled(const XScreen& screen, const std::string& title);
 // Every viewable child of the root.
 std::vector<::Window> ViewableTopLevels(const XScreen& screen);
+// Viewable top-level windows a window manager would manage, other than the
+// known ones: the program's message boxes. Our painted texts are windows no
+// manager touches, so they never count.
+std::vector<::Window> MessageBoxes(const XScreen& screen, const std::set<::Window>& known);
 
 // What a window manager sends when the user closes a window.
 void SendDeleteWindow(const XScreen& screen, ::Window window);

@@ -351,16 +351,10 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
   ASSERT_NE(main, 0u) << program.standardError();
 
   const std::set<::Window> known{main, desktop_, application_};
-  const auto boxes = [&] {
-    std::vector<::Window> others;
-    for (::Window w : ViewableTopLevels(*screen_))
-      if (known.count(w) == 0) others.push_back(w);
-    return others;
-  };
   std::vector<::Window> shown;
   ASSERT_TRUE(WaitUntil(
       [&] {
-        shown = boxes();
+        shown = MessageBoxes(*screen_, known);
         return !shown.empty();
       },
       15s))
@@ -372,7 +366,7 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
   // A hundred ticks later it is still that one box, and no other.
   const auto since = Clock::now();
   while (Clock::now() - since < 2s) {
-    const std::vector<::Window> now = boxes();
+    const std::vector<::Window> now = MessageBoxes(*screen_, known);
     ASSERT_EQ(now.size(), 1u) << "after " << MsSince(since) << " ms";
     ASSERT_EQ(now.front(), box) << "the box was replaced by another";
     std::this_thread::sleep_for(50ms);
@@ -382,14 +376,6 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
 }
 
 // --- Hostile surroundings ---------------------------------------------------
-
-// Windows of the program other than its main one: its message boxes.
-std::vector<::Window> OtherTopLevels(const XScreen& screen, const std::set<::Window>& known) {
-  std::vector<::Window> others;
-  for (::Window w : ViewableTopLevels(screen))
-    if (known.count(w) == 0) others.push_back(w);
-  return others;
-}
 
 TEST_F(ProgramTest, SigkillDuringTheIntroductionStillGivesBackTheDesktop) {
   MakeDesktopAndApplication();
@@ -422,11 +408,11 @@ TEST_F(ProgramTest, SpecialFilesSwappedInForTheListAreRefusedAndSigtermStillEnds
     std::filesystem::rename(spare, list);  // in one step, between two ticks
 
     const std::set<::Window> known{main, desktop_, application_};
-    ASSERT_TRUE(WaitUntil([&] { return !OtherTopLevels(*screen_, known).empty(); }, 3s)) << "no failure box";
+    ASSERT_TRUE(WaitUntil([&] { return !MessageBoxes(*screen_, known).empty(); }, 3s)) << "no failure box";
     const double cpuBefore = CpuSeconds(program.pid()).value_or(0);
     std::this_thread::sleep_for(1s);
     EXPECT_LT(CpuSeconds(program.pid()).value_or(0) - cpuBefore, 0.5) << "spinning";
-    EXPECT_EQ(OtherTopLevels(*screen_, known).size(), 1u);
+    EXPECT_EQ(MessageBoxes(*screen_, known).size(), 1u);
 
     program.sendSignal(SIGTERM);
     const auto exit = program.waitForExit(1s);
@@ -469,11 +455,11 @@ TEST_F(ProgramTest, AListThatCannotBeWrittenIsReportedUntilDismissedAndNothingIs
   ASSERT_NE(main, 0u) << program.standardError();
   const std::set<::Window> known{main, desktop_, application_};
   std::vector<::Window> shown;
-  ASSERT_TRUE(WaitUntil([&] { return !(shown = OtherTopLevels(*screen_, known)).empty(); }, 15s)) << "no box";
+  ASSERT_TRUE(WaitUntil([&] { return !(shown = MessageBoxes(*screen_, known)).empty(); }, 15s)) << "no box";
   ASSERT_EQ(shown.size(), 1u);
   const auto since = Clock::now();
   while (Clock::now() - since < 2s) {  // a hundred ticks: still the one box
-    const std::vector<::Window> now = OtherTopLevels(*screen_, known);
+    const std::vector<::Window> now = MessageBoxes(*screen_, known);
     ASSERT_EQ(now, shown) << "after " << MsSince(since) << " ms";
     std::this_thread::sleep_for(50ms);
   }
@@ -489,6 +475,27 @@ TEST_F(ProgramTest, AListThatCannotBeWrittenIsReportedUntilDismissedAndNothingIs
 
   ChildProcess& next = *startAsUser();
   EXPECT_NE(WaitForMainWindow(next), 0u) << "the next start did not run: " << next.standardError();
+}
+
+// --- A Wayland session -------------------------------------------------------
+
+TEST_F(ProgramTest, UnderWaylandTheProgramSaysOnceThatItCannotSeeWaylandWindowsKeysAndGoesOn) {
+  for (const bool wayland : {true, false}) {
+    ChildProcess& program = wayland ? Start(executable_, {{"WAYLAND_DISPLAY", "wayland-lumio-test"}})
+                                    : Start(executable_, {}, {"WAYLAND_DISPLAY"});
+    ASSERT_NE(WaitForMainWindow(program), 0u) << program.standardError();
+    const std::string said = program.standardError();
+    program.stop();
+    std::size_t mentions = 0;
+    for (std::size_t at = said.find("Wayland"); at != std::string::npos; at = said.find("Wayland", at + 1)) ++mentions;
+    if (wayland) {
+      EXPECT_NE(said.find("Wayland session"), std::string::npos) << said;
+      EXPECT_EQ(said.find("Wayland session"), said.rfind("Wayland session")) << "said more than once: " << said;
+      EXPECT_NE(said.find("cannot see keys"), std::string::npos) << said;
+    } else {
+      EXPECT_EQ(mentions, 0u) << said;
+    }
+  }
 }
 
 // --- No display -------------------------------------------------------------

@@ -26,6 +26,13 @@ int main() {
                  name != nullptr && name[0] != '\0' ? name : "(DISPLAY is not set)");
     return 1;
   }
+  // Under Wayland our display is XWayland's, which hears only the keys typed
+  // into X11 windows: Caps Lock pressed in a Wayland window goes unseen.
+  if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland != nullptr && wayland[0] != '\0')
+    std::fprintf(stderr,
+                 "lumio-capslock: warning: this is a Wayland session (WAYLAND_DISPLAY=%s); through XWayland the "
+                 "program cannot see keys typed into Wayland windows, so Caps Lock pressed there is not announced\n",
+                 wayland);
   try {
     X11WindowSystem window(display);
     X11KeyboardDevice keyboard(display);

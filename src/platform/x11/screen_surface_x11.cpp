@@ -1,13 +1,11 @@
 #include "platform/x11/screen_surface_x11.h"
 
+#include <FL/Fl.H>
 #include <fontconfig/fontconfig.h>
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
-#include "platform/x11/colours.h"
 #include "platform/x11/text_rules.h"
 #include "platform/x11/x11_display.h"
 
@@ -69,58 +67,84 @@ XftFont* OpenRequestedFont(Display* display, int screen, const FontRequest& requ
   return OpenAtPixelSize(display, screen, request, pixelSize);
 }
 
-void X11ScreenSurface::drawText(const FontRequest& request, std::int32_t x, std::int32_t y, Colour colour,
-                                std::string_view text) {
-  if (display_ == nullptr) return;
-  const int screen = DefaultScreen(display_);
-  XftFont* font = OpenRequestedFont(display_, screen, request);
-  if (font == nullptr) return;
-
-  const Window root = RootWindow(display_, screen);
-  XftDraw* draw = XftDrawCreate(display_, root, DefaultVisual(display_, screen), DefaultColormap(display_, screen));
-  if (draw == nullptr) {
-    XftFontClose(display_, font);
-    return;
-  }
-  // Drawing on the root window alone would stop at every window on it.
-  XftDrawSetSubwindowMode(draw, IncludeInferiors);
-
-  const Rgb rgb = ResolveColour(colour);
-  XRenderColor render{static_cast<unsigned short>(rgb.r * 257), static_cast<unsigned short>(rgb.g * 257),
-                      static_cast<unsigned short>(rgb.b * 257), 0xFFFF};
-  XftColor xftColour{};
-  if (XftColorAllocValue(display_, DefaultVisual(display_, screen), DefaultColormap(display_, screen), &render,
-                         &xftColour)) {
-    const std::string utf8 = TextAsUtf8(text);
-    const auto* bytes = reinterpret_cast<const FcChar8*>(utf8.data());
-    const int length = static_cast<int>(utf8.size());
-    const int baseline = y + font->ascent;
-    XftDrawStringUtf8(draw, &xftColour, font, x, baseline, bytes, length);
-
-    if (request.underline != 0 || request.strikeOut != 0) {
-      XGlyphInfo extents{};
-      XftTextExtentsUtf8(display_, font, bytes, length, &extents);
-      const auto width = static_cast<unsigned>(std::max<int>(extents.xOff, 0));
-      const int cell = font->ascent + font->descent;
-      const auto thickness = static_cast<unsigned>(std::max(1, static_cast<int>(std::lround(cell / 20.0))));
-      if (request.underline != 0) {
-        const int top = baseline + std::max(1, font->descent / 3);
-        XftDrawRect(draw, &xftColour, x, top, width, thickness);
-      }
-      if (request.strikeOut != 0) {
-        const int top = baseline - font->ascent / 3;
-        XftDrawRect(draw, &xftColour, x, top, width, thickness);
-      }
-    }
-    XftColorFree(display_, DefaultVisual(display_, screen), DefaultColormap(display_, screen), &xftColour);
-  }
-  XftDrawDestroy(draw);
-  XftFontClose(display_, font);
+X11ScreenSurface::~X11ScreenSurface() {
+  removeTexts();
+  if (argb_.colormap != 0) XFreeColormap(display_, argb_.colormap);
   XFlush(display_);
 }
 
+void X11ScreenSurface::drawText(const FontRequest& request, std::int32_t x, std::int32_t y, Colour colour,
+                                std::string_view text) {
+  const int screen = DefaultScreen(display_);
+  XftFont* font = OpenRequestedFont(display_, screen, request);
+  if (font == nullptr) return;
+  // Smooth edges need someone to blend them with the screen: a compositing
+  // manager. Without one, solid letters cut out by the window's shape.
+  ArgbVisual argb;
+  if (CompositorRunning(display_, screen)) {
+    if (!argbLookedUp_) argb_ = FindArgbVisual(display_, screen);
+    argbLookedUp_ = true;
+    argb = argb_;
+  }
+  auto window = std::make_unique<TextWindow>(display_, screen, font, request, x, y, colour, text, argb);
+  XftFontClose(display_, font);
+  if (window->window() != 0) {
+    texts_.push_back(std::move(window));
+    watchStacking(true);
+  }
+  XFlush(display_);
+}
+
+std::vector<Window> X11ScreenSurface::textWindows() const {
+  std::vector<Window> windows;
+  for (const auto& text : texts_) windows.push_back(text->window());
+  return windows;
+}
+
+void X11ScreenSurface::removeTexts() {
+  watchStacking(false);
+  texts_.clear();
+}
+
+void X11ScreenSurface::watchStacking(bool on) {
+  if (on == watching_) return;
+  const Window root = DefaultRootWindow(display_);
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(display_, root, &attributes);
+  if (on) {
+    addedRootMask_ = (attributes.your_event_mask & SubstructureNotifyMask) == 0;
+    if (addedRootMask_) XSelectInput(display_, root, attributes.your_event_mask | SubstructureNotifyMask);
+    Fl::add_system_handler(OnXEvent, this);
+  } else {
+    Fl::remove_system_handler(OnXEvent);
+    if (addedRootMask_) XSelectInput(display_, root, attributes.your_event_mask & ~SubstructureNotifyMask);
+    addedRootMask_ = false;
+  }
+  watching_ = on;
+}
+
+int X11ScreenSurface::OnXEvent(void* event, void* data) {
+  const auto& xevent = *static_cast<const XEvent*>(event);
+  auto& self = *static_cast<X11ScreenSurface*>(data);
+  if (xevent.xany.display != self.display_ || self.texts_.empty()) return 0;
+  const Window root = DefaultRootWindow(self.display_);
+  // Another top-level window mapped or restacked: it may now lie over our
+  // texts. Only managed windows count: two programs that each put their
+  // own unmanaged windows on top would otherwise raise theirs for ever.
+  bool restacked = false;
+  if (xevent.type == MapNotify && xevent.xmap.event == root)
+    restacked = xevent.xmap.override_redirect == False;
+  else if (xevent.type == ConfigureNotify && xevent.xconfigure.event == root)
+    restacked = xevent.xconfigure.override_redirect == False;
+  if (restacked) {
+    for (const auto& text : self.texts_) XRaiseWindow(self.display_, text->window());  // oldest first
+    XFlush(self.display_);
+  }
+  return 0;  // FLTK handles the event as usual
+}
+
 void X11ScreenSurface::repaintAll() {
-  if (display_ == nullptr) return;
+  removeTexts();
   const Window root = DefaultRootWindow(display_);
   // Input-only windows refuse to be cleared and any window may go away
   // while we walk the tree; neither matters here.
@@ -128,7 +152,7 @@ void X11ScreenSurface::repaintAll() {
   std::vector<Window> windows{root};
   CollectWindows(display_, root, windows);
   // Exposures=True: each window gets an Expose and draws its own content
-  // again, over whatever text of ours was on it.
+  // again, whatever anybody painted over it.
   for (Window window : windows) XClearArea(display_, window, 0, 0, 0, 0, True);
 }
 

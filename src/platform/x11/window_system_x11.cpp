@@ -27,6 +27,7 @@
 #include "platform/x11/colours.h"
 #include "platform/x11/frame_extents.h"
 #include "platform/x11/text_rules.h"
+#include "platform/x11/window_icon_pixels.h"
 #include "platform/x11/x11_display.h"
 
 namespace lumio::x11 {
@@ -157,6 +158,12 @@ class MainWindow final : public Fl_Window {
     wmHints->initial_state = NormalState;
     XSetWMHints(display, xid, wmHints);
     XFree(wmHints);
+
+    // Our icon, for window managers, task bars and alt-tab. Xlib passes
+    // 32-bit property items as longs.
+    const std::vector<unsigned long> icon(std::begin(kWindowIconPixels), std::end(kWindowIconPixels));
+    XChangeProperty(display, xid, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(icon.data()), static_cast<int>(icon.size()));
     XFlush(display);
   }
 
@@ -387,8 +394,17 @@ void X11WindowSystem::messageBox(std::string_view text, MessageIcon icon, std::s
   const std::string title(caption);
   const std::string body(text);
   fl_message_title(title.c_str());
+  // FLTK labels the one button "Close"; a message box's button says OK.
+  fl_close = "OK";
+  // The information icon is FLTK's blue "i" on white; the stop icon a
+  // white mark on a red disc.
+  Fl_Widget* iconBox = fl_message_icon();
+  const bool stop = icon == MessageIcon::Stop;
+  iconBox->box(stop ? FL_OVAL_BOX : FL_THIN_UP_BOX);
+  iconBox->color(stop ? FL_RED : FL_WHITE);
+  iconBox->labelcolor(stop ? FL_WHITE : FL_BLUE);
   // FLTK's own loop runs while the box is open: timeouts keep firing.
-  if (icon == MessageIcon::Stop)
+  if (stop)
     fl_alert("%s", body.c_str());
   else
     fl_message("%s", body.c_str());

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Runs the tests of one Google Test binary on a desktop like the ones people
+# use: a private Xvfb with a window manager (openbox) and a compositing
+# manager (picom, with no configuration of the user's). Each test runs in a
+# process of its own, as the display tests do under CTest.
+#
+#   scripts/on-desktop.sh path/to/test-binary [--gtest_filter=...]
+#
+# The tests see LUMIO_DESKTOP=openbox+picom and check that both are there.
+set -uo pipefail
+binary=$1
+shift
+
+for tool in Xvfb openbox picom xprop xterm; do
+  command -v $tool >/dev/null || { echo "on-desktop.sh: $tool is missing: run scripts/install-deps.sh"; exit 1; }
+done
+
+export LUMIO_DESKTOP=openbox+picom
+# Xvfb picks a free display itself and names it: other test runs may be
+# starting servers on this machine at the same moment.
+scratch=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+server=$!
+for _ in $(seq 100); do
+  [ -s "$scratch/display" ] && break
+  sleep 0.05
+done
+if [ ! -s "$scratch/display" ]; then
+  echo "on-desktop.sh: Xvfb did not start:"
+  cat "$scratch/xvfb.log"
+  kill $server 2>/dev/null
+  exit 1
+fi
+export DISPLAY=:$(head -n1 "$scratch/display")
+
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+picom --backend xrender --config /dev/null >"$scratch/picom.log" 2>&1 &
+compositor=$!
+trap 'kill $wm $compositor 2>/dev/null; wait $wm $compositor 2>/dev/null; kill $server; wait $server; rm -rf "$scratch"' EXIT
+
+# openbox is ready once it names its check window on the root; the tests
+# wait for picom's selection themselves.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.05
+done
+
+tests=$("$binary" --gtest_list_tests "$@" | awk '
+  /^[^ ]/ { suite = $1; next }
+  /^  /   { print suite $1 }')
+[ -n "$tests" ] || { echo "on-desktop.sh: no tests to run in $binary $*"; exit 1; }
+
+status=0
+for test in $tests; do
+  "$binary" --gtest_filter="$test" || status=1
+done
+if ! kill -0 $compositor 2>/dev/null; then
+  echo "on-desktop.sh: picom is not running; it said:"
+  cat "$scratch/picom.log"
+fi
+exit $status
