@@ -57,6 +57,10 @@ void RawKeyEvents::applyArrived() {
   // Xlib would try two reads. A system call is what a poll costs most.
   int waiting = 0;
   if (XQLength(display_) == 0 && ioctl(ConnectionNumber(display_), FIONREAD, &waiting) == 0 && waiting == 0) return;
+  applyQueued();
+}
+
+void RawKeyEvents::applyQueued() {
   // QueuedAfterReading takes in what is on the socket without blocking and
   // without sending anything; XNextEvent then only takes from the queue.
   while (XEventsQueued(display_, QueuedAfterReading) > 0) {
@@ -85,6 +89,8 @@ void RawKeyEvents::apply(XEvent& event) {
   XFreeEventData(display_, &cookie);
 }
 
-void RawKeyEvents::OnReadable(int /*fd*/, void* data) { static_cast<RawKeyEvents*>(data)->applyArrived(); }
+// Always through Xlib here: a socket that reads as empty yet wakes the loop
+// has been closed by the server, and only Xlib's read tells that.
+void RawKeyEvents::OnReadable(int /*fd*/, void* data) { static_cast<RawKeyEvents*>(data)->applyQueued(); }
 
 }  // namespace lumio::x11

@@ -35,6 +35,7 @@ class RawKeyEvents {
   // The whole map from the server, for a moment when events may have been
   // missed (at start, keys already down; after devices changed).
   void reseed();
+  void applyQueued();
   void apply(XEvent& event);
   static void OnReadable(int fd, void* data);
 
