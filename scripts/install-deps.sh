@@ -12,6 +12,8 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # a private display for tests and the demo, and tools to drive and read it
   xvfb xauth x11-utils x11-apps xdotool imagemagick
+  # XInput 2, for the X11 keyboard's raw key events
+  libxi-dev
   # locale sources, so the decimal-separator test can build a German locale
   locales
   # the sanitizer build and the key list fuzzer (clang's libFuzzer runtime);

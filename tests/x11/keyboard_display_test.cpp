@@ -3,10 +3,22 @@
 #include "backend_fixture.h"
 
 #include <FL/Fl_Button.H>
+#include <X11/XKBlib.h>
 #include <X11/keysym.h>
+
+#include <algorithm>
+#include <thread>
 
 #include "keymonitor/key_list.h"
 #include "support/x_screen.h"
+
+namespace lumio::x11 {
+inline const char* SourceName(X11KeyboardDevice::Source source) {
+  return source == X11KeyboardDevice::Source::RawEvents ? "RawEvents" : "QueryEachPoll";
+}
+// Names the parameter in test listings instead of its bytes.
+inline void PrintTo(X11KeyboardDevice::Source source, std::ostream* out) { *out << SourceName(source); }
+}  // namespace lumio::x11
 
 namespace lumio::x11::testing {
 namespace {
@@ -27,30 +39,102 @@ TEST_F(KeyboardTest, ASnapshotBeforeOpeningFails) {
   }
 }
 
-TEST_F(KeyboardTest, KeysShowInTheSnapshotWhileAnotherWindowHasTheFocus) {
+// Each test runs on both sources: the raw key events the program uses, and
+// the per-poll key map it falls back to when the server lacks XInput 2.
+class KeyboardSourceTest : public BackendTest, public ::testing::WithParamInterface<X11KeyboardDevice::Source> {
+ protected:
+  // Takes snapshots, without running FLTK's loop, until the key has the
+  // state wanted: the device must read what has arrived by itself.
+  static bool SnapshotShows(X11KeyboardDevice& keyboard, int dik, bool down) {
+    KeyboardState state{};
+    return WaitUntil(
+        [&] {
+          keyboard.getState(state);
+          return (state[static_cast<std::size_t>(dik)] == 128) == down;
+        },
+        1s);
+  }
+};
+
+TEST_P(KeyboardSourceTest, SeesKeysHeldAtOpenAndEveryPressAndReleaseWhateverHasTheFocus) {
   XScreen xs;
   const Window other = xs.createWindow(10, 10, 100, 100, 0x808080);
   xs.setFocus(other);
-  backend->keyboard.open(0);
 
+  xs.pressKey(XK_Shift_L);  // down before the device opens
+  X11KeyboardDevice keyboard(backend->display, GetParam());
+  keyboard.open(0);
+  KeyboardState state{};
+  keyboard.getState(state);
+  EXPECT_EQ(state[42], 128) << "a key held at open is not down at the first snapshot";
+  xs.releaseKey(XK_Shift_L);
+  EXPECT_TRUE(SnapshotShows(keyboard, 42, false));
+
+  const struct {
+    const char* name;
+    Window window;
+  } focuses[] = {{"another client's window", other}, {"no window", None}, {"the pointer's window", PointerRoot}};
   const struct {
     KeySym keysym;
     int dik;
   } keys[] = {{XK_a, 30}, {XK_Caps_Lock, 58}, {XK_Print, 183}, {XK_Super_L, 219}, {XK_KP_Enter, 156}, {XK_Pause, 197}};
-  KeyboardState state{};
-  for (const auto& key : keys) {
-    xs.pressKey(key.keysym);
-    backend->keyboard.getState(state);
-    EXPECT_EQ(state[static_cast<std::size_t>(key.dik)], 128) << "code " << key.dik << " not down";
-    int down = 0;
-    for (std::uint8_t byte : state) down += byte != 0 ? 1 : 0;
-    EXPECT_EQ(down, 1) << "code " << key.dik;
-    xs.releaseKey(key.keysym);
-    backend->keyboard.getState(state);
-    EXPECT_EQ(state[static_cast<std::size_t>(key.dik)], 0) << "code " << key.dik << " still down";
-    if (key.keysym == XK_Caps_Lock) xs.tapKey(XK_Caps_Lock);  // the lock back as it was
+  for (const auto& focus : focuses) {
+    xs.setFocus(focus.window);
+    for (const auto& key : keys) {
+      SCOPED_TRACE(::testing::Message() << "focus on " << focus.name << ", code " << key.dik);
+      xs.pressKey(key.keysym);
+      EXPECT_TRUE(SnapshotShows(keyboard, key.dik, true));
+      keyboard.getState(state);
+      EXPECT_EQ(std::count_if(state.begin(), state.end(), [](std::uint8_t b) { return b != 0; }), 1);
+      xs.releaseKey(key.keysym);
+      EXPECT_TRUE(SnapshotShows(keyboard, key.dik, false));
+      if (key.keysym == XK_Caps_Lock) xs.tapKey(XK_Caps_Lock);  // the lock back as it was
+    }
   }
 }
+
+TEST_P(KeyboardSourceTest, AKeyHeldThroughAutoRepeatStaysDown) {
+  XScreen xs;
+  Display* dpy = xs.display();
+  const Window other = xs.createWindow(10, 10, 100, 100, 0x808080);
+  XSelectInput(dpy, other, KeyPressMask);  // to see that the server did repeat
+  xs.setFocus(other);
+  unsigned delay = 0, interval = 0;
+  XkbGetAutoRepeatRate(dpy, XkbUseCoreKbd, &delay, &interval);
+  XAutoRepeatOn(dpy);
+  XkbSetAutoRepeatRate(dpy, XkbUseCoreKbd, 100, 20);
+  XSync(dpy, False);
+
+  X11KeyboardDevice keyboard(backend->display, GetParam());
+  keyboard.open(0);
+  xs.pressKey(XK_a);
+  EXPECT_TRUE(SnapshotShows(keyboard, 30, true));
+  int upWhileHeld = 0;
+  KeyboardState state{};
+  for (const auto end = std::chrono::steady_clock::now() + 500ms; std::chrono::steady_clock::now() < end;) {
+    keyboard.getState(state);
+    upWhileHeld += state[30] == 0 ? 1 : 0;
+    std::this_thread::sleep_for(5ms);
+  }
+  xs.releaseKey(XK_a);
+  EXPECT_TRUE(SnapshotShows(keyboard, 30, false));
+  XkbSetAutoRepeatRate(dpy, XkbUseCoreKbd, delay, interval);
+
+  int presses = 0;
+  XSync(dpy, False);
+  while (XPending(dpy) > 0) {
+    XEvent event;
+    XNextEvent(dpy, &event);
+    presses += event.type == KeyPress ? 1 : 0;
+  }
+  ASSERT_GT(presses, 3) << "the server did not repeat the key: the test proves nothing";
+  EXPECT_EQ(upWhileHeld, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, KeyboardSourceTest,
+                         ::testing::Values(X11KeyboardDevice::Source::RawEvents,
+                                           X11KeyboardDevice::Source::QueryEachPoll),
+                         [](const auto& param) { return SourceName(param.param); });
 
 TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease) {
   XScreen xs;

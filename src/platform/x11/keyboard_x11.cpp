@@ -3,19 +3,40 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include <cstdio>
+#include <string>
+
 #include "platform/x11/key_codes.h"
+#include "platform/x11/raw_key_events.h"
 #include "seam/failure.h"
 
 namespace lumio::x11 {
 
+X11KeyboardDevice::X11KeyboardDevice(Display* display, Source source) : display_(display), source_(source) {}
+
+X11KeyboardDevice::~X11KeyboardDevice() = default;
+
 void X11KeyboardDevice::open(NativeHandle /*window*/) {
   open_ = false;
+  raw_.reset();
   if (display_ == nullptr) throw failures::DeviceIoError();
+  if (source_ == Source::RawEvents) {
+    std::string whyNot;
+    raw_ = RawKeyEvents::Open(DisplayString(display_), whyNot);
+    if (raw_ == nullptr)
+      std::fprintf(stderr, "lumio-capslock: %s; asking the server for the whole keyboard on every poll instead\n",
+                   whyNot.c_str());
+  }
   open_ = true;
 }
 
 void X11KeyboardDevice::getState(KeyboardState& state) {
   if (!open_) throw failures::ObjectNotSet();
+  if (raw_ != nullptr) {
+    raw_->applyArrived();
+    TranslateKeymap(raw_->keys(), state);
+    return;
+  }
   char keys[32] = {};
   XQueryKeymap(display_, keys);
   TranslateKeymap(keys, state);

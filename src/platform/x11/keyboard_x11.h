@@ -8,20 +8,39 @@
 
 #include <X11/Xlib.h>
 
+#include <memory>
+
 namespace lumio::x11 {
+
+class RawKeyEvents;
 
 class X11KeyboardDevice final : public KeyboardDevice {
  public:
-  explicit X11KeyboardDevice(Display* display) : display_(display) {}
+  // Where a snapshot comes from. RawEvents falls back to QueryEachPoll by
+  // itself when the server cannot send raw key events; tests choose
+  // QueryEachPoll to run that path on any server.
+  enum class Source { RawEvents, QueryEachPoll };
 
-  // X needs nothing bound to our window: the server's key map covers the
-  // whole keyboard. Fails only without a display connection.
+  explicit X11KeyboardDevice(Display* display, Source source = Source::RawEvents);
+  ~X11KeyboardDevice() override;
+  X11KeyboardDevice(const X11KeyboardDevice&) = delete;
+  X11KeyboardDevice& operator=(const X11KeyboardDevice&) = delete;
+
+  // X needs nothing bound to our window: raw key events and the server's
+  // key map both cover the whole keyboard. Fails only without a display
+  // connection.
   void open(NativeHandle window) override;
+  // No request to the server while raw events are coming in: the events
+  // that have arrived are applied and the map is copied.
   void getState(KeyboardState& state) override;
+
+  bool usesRawEvents() const { return raw_ != nullptr; }
 
  private:
   Display* display_;
+  Source source_;
   bool open_ = false;
+  std::unique_ptr<RawKeyEvents> raw_;
 };
 
 class X11LockKeySource final : public LockKeySource {
