@@ -14,6 +14,8 @@ packages=(
   xvfb xauth x11-utils x11-apps xdotool imagemagick
   # locale sources, so the decimal-separator test can build a German locale
   locales
+  # the packages and their tests: .deb dependencies, lintian, desktop entries, the zip
+  dpkg-dev lintian desktop-file-utils unzip
 )
 
 missing=()
