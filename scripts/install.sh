@@ -66,8 +66,9 @@ ours=(
 running_copies() {
   local pattern
   pattern=$(printf '%s' "$program" | sed 's/[][*?\\]/\\&/g')
-  find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$pattern" -o -lname "$pattern (deleted)" \) 2>/dev/null |
-    sed 's|^/proc/\([0-9]*\)/exe$|\1|'
+  # (find fails on processes that end during the walk: that is no error here.)
+  { find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname "$pattern" -o -lname "$pattern (deleted)" \) 2>/dev/null ||
+    true; } | sed 's|^/proc/\([0-9]*\)/exe$|\1|'
 }
 
 # Ends them as closing the window would: the program gives the desktop
@@ -128,6 +129,7 @@ write_entry() {
 
 uninstall() {
   local file kept=""
+  check_program_dir
   stop_running_copies
   for file in "${ours[@]}"; do
     if [ -e "$file" ] || [ -L "$file" ]; then rm -f "$file"; fi
@@ -146,7 +148,7 @@ uninstall() {
     say "Kept your key list: $kept"
     say "(bash scripts/install.sh --uninstall --purge removes it too.)"
   fi
-  if [ -d "$program_dir" ]; then
+  if [ -d "$program_dir" ] && [ -n "$(find "$program_dir" -mindepth 1 -maxdepth 1 ! -name list.txt -print -quit)" ]; then
     say "Kept the folder $program_dir: it holds files that are not ours."
   fi
 }
@@ -160,11 +162,17 @@ install() {
   fi
   cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target lumio-capslock lumio-compressed-docs >/dev/null
 
-  # A running copy keeps its old file; ours is written as a new one.
-  rm -f "$program"
+  # Installed into a scratch folder first: CMake takes some characters of
+  # a path (a backslash, a dollar sign) for its own. Then copied, each file
+  # replaced rather than written into, so that a running copy keeps its old
+  # file and a link in our place is not followed.
+  stage=$(mktemp -d "${TMPDIR:-/tmp}/lumio-install.XXXXXX")
+  trap 'rm -rf "$stage"' EXIT
   for component in program desktop docs; do
-    cmake --install "$build" --prefix "$prefix" --component "$component" --strip >/dev/null
+    cmake --install "$build" --prefix "$stage" --component "$component" --strip >/dev/null
   done
+  mkdir -p "$prefix"
+  cp -R -P --remove-destination "$stage/." "$prefix/"
   write_entry "$entry" "$entry"
   if [ $autostart -eq 1 ] || [ -e "$autostart_entry" ]; then
     write_entry "$entry" "$autostart_entry"
