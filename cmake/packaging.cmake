@@ -18,7 +18,11 @@ if(WIN32)
   install(FILES ${LUMIO_PACKAGE_STAGING}/README.txt ${LUMIO_PACKAGE_STAGING}/LICENSE.txt DESTINATION . COMPONENT docs)
 
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME lumio-capslock-${PROJECT_VERSION}-win64)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME lumio-capslock-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME lumio-capslock-${PROJECT_VERSION}-win32)
+  endif()
 else()
   # The program reads list.txt from the folder of its own executable (the
   # link resolved), so it lives in a folder of its own and bin/ holds a

@@ -163,16 +163,19 @@ install() {
   cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target lumio-capslock lumio-compressed-docs >/dev/null
 
   # Installed into a scratch folder first: CMake takes some characters of
-  # a path (a backslash, a dollar sign) for its own. Then copied, each file
-  # replaced rather than written into, so that a running copy keeps its old
-  # file and a link in our place is not followed.
+  # a path (a backslash, a dollar sign) for its own. Then copied file by
+  # file, each replaced rather than written into, so that a running copy
+  # keeps its old file and a link in our place is not followed (linked
+  # folders on the way, such as a linked ~/.local/share, are).
   stage=$(mktemp -d "${TMPDIR:-/tmp}/lumio-install.XXXXXX")
   trap 'rm -rf "$stage"' EXIT
   for component in program desktop docs; do
     cmake --install "$build" --prefix "$stage" --component "$component" --strip >/dev/null
   done
-  mkdir -p "$prefix"
-  cp -R -P --remove-destination "$stage/." "$prefix/"
+  (cd "$stage" && find . \( -type f -o -type l \) -print0) | while IFS= read -r -d '' file; do
+    mkdir -p "$(dirname "$prefix/$file")"
+    cp -P --remove-destination "$stage/$file" "$prefix/$file"
+  done
   write_entry "$entry" "$entry"
   if [ $autostart -eq 1 ] || [ -e "$autostart_entry" ]; then
     write_entry "$entry" "$autostart_entry"

@@ -10,12 +10,12 @@ source_dir=$1
 export LUMIO_BUILD_DIR=$2
 . "$(dirname "$0")/packaging_test_support.sh"
 
-home=$(make_scratch)
+make_scratch home
 export HOME=$home
 unset XDG_CONFIG_HOME XDG_DATA_HOME
 # A session's private runtime folder, where the program keeps its own
 # run-time files (nothing of it belongs in HOME).
-XDG_RUNTIME_DIR=$(make_scratch)
+make_scratch XDG_RUNTIME_DIR
 export XDG_RUNTIME_DIR
 prefix=$home/.local
 program_dir=$prefix/lib/lumio-capslock
@@ -44,7 +44,7 @@ desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 grep -qxF "Exec=\"$prefix/bin/lumio-capslock\"" "$entry" || fail "Exec does not name the link: $(grep ^Exec "$entry")"
 
 step "the program, started through the link, writes list.txt into its own folder"
-elsewhere=$(make_scratch)
+make_scratch elsewhere
 start_program "$elsewhere" "$prefix/bin/lumio-capslock"
 wait_for "list.txt of 422 bytes" 20 has_size "$program_dir/list.txt" 422
 cmp -s "$program_dir/list.txt" "$LUMIO_BUILD_DIR/package/list.txt" || fail "list.txt differs from the default list"

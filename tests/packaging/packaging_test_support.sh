@@ -19,11 +19,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# make_scratch VARIABLE: a new folder, removed at the end, named in VARIABLE.
 make_scratch() {
   local folder
   folder=$(mktemp -d "${TMPDIR:-/tmp}/lumio-packaging.XXXXXX")
   scratch_folders+=("$folder")
-  printf '%s' "$folder"
+  printf -v "$1" '%s' "$folder"
 }
 
 # expect_same WHAT ACTUAL EXPECTED

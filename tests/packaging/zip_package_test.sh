@@ -10,7 +10,7 @@ win32_build=$1
 default_list=$2
 . "$(dirname "$0")/packaging_test_support.sh"
 
-work=$(make_scratch)
+make_scratch work
 step "cpack -G ZIP"
 cpack -G ZIP --config "$win32_build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   fail "cpack failed: $(cat "$work/cpack.log")"
