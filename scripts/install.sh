@@ -74,16 +74,16 @@ running_copies() {
 # Ends them as closing the window would: the program gives the desktop
 # icons back and erases its text on SIGTERM.
 stop_running_copies() {
-  local pids pid waited
-  pids=$(running_copies)
+  local pids pid
+  pids=$(running_copies | paste -sd ' ')
   [ -n "$pids" ] || return 0
   for pid in $pids; do kill -TERM "$pid" 2>/dev/null || true; done
-  for waited in $(seq 50); do
+  for _ in $(seq 50); do
     [ -n "$(running_copies)" ] || break
     sleep 0.1
   done
   [ -z "$(running_copies)" ] || die "the running Lumio - Caps Lock (process $pids) did not end; close it and try again"
-  say "Stopped the running Lumio - Caps Lock (process $(echo $pids))."
+  say "Stopped the running Lumio - Caps Lock (process $pids)."
 }
 
 # The program writes list.txt into its folder, so that folder must be a

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the packaging tests share (sourced): reporting, scratch folders and
 # programs that are cleaned up however the test ends, waiting, and looking
 # at the X screen for our windows.
