@@ -25,6 +25,8 @@ packages=(
   libxext-dev libxrender-dev libxres-dev openbox picom xterm
   # checks that the window icon header matches the icon drawing
   python3
+  # the packages and their tests: .deb dependencies, lintian, desktop entries, the zip
+  dpkg-dev lintian desktop-file-utils unzip
 )
 
 missing=()

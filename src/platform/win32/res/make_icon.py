@@ -160,11 +160,75 @@ def preview_png(canvases, scale):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+# --- PNG icons for the Linux desktop (hicolor theme) ------------------------
+#
+#   python3 make_icon.py --png-dir ../../../../packaging/linux/icons
+#
+# writes lumio-capslock-16.png, -32.png and -48.png there: the same key as
+# the .ico. Menus ask for 48 px too, so that size gets its own pixel grid
+# rather than a blurred 32.
+
+PNG_SIZES = (16, 32, 48)
+
+
+def draw_key_48():
+    c = Canvas(48)
+    c.rounded(1, 3, 46, 44, BLACK, 5)       # outline
+    c.rounded(2, 4, 45, 43, GREY, 5)        # the key's sloping sides
+    c.rounded(6, 6, 41, 35, SILVER, 3)      # its top face
+    c.rect(8, 6, 39, 6, WHITE)              # light from the top left
+    c.rect(6, 8, 6, 33, WHITE)
+    # the caps arrow, two pixels wide: hollow head, stem, bar under it
+    for row in range(11):
+        for dx in (0, 1):
+            c.put(17 - row + dx, 11 + row, BLACK)
+            c.put(17 + row - dx, 11 + row, BLACK)
+    c.rect(7, 21, 12, 22, BLACK)
+    c.rect(22, 21, 27, 22, BLACK)
+    c.rect(11, 21, 12, 28, BLACK)
+    c.rect(22, 21, 23, 28, BLACK)
+    c.rect(11, 27, 23, 28, BLACK)
+    c.rect(11, 31, 23, 33, BLACK)
+    # the lock light, lit
+    c.disc(33.5, 13.5, 4.8, DARK_GREEN)
+    c.disc(33.5, 13.5, 3.5, LIME)
+    c.rect(31, 11, 32, 11, WHITE)
+    c.put(31, 12, WHITE)
+    c.rect(5, 38, 42, 39, BLACK)            # the face's front edge
+    return c
+
+
+def png_bytes(canvas):
+    """An RGBA PNG of one canvas; the clear pixels stay transparent."""
+    rows = []
+    for row in canvas.pixels:
+        line = bytearray(b"\x00")
+        for colour in row:
+            line += bytes((0, 0, 0, 0)) if colour is CLEAR else bytes(PALETTE[colour]) + b"\xff"
+        rows.append(bytes(line))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", canvas.size, canvas.size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) +
+            chunk(b"IEND", b""))
+
+
+def write_pngs(folder):
+    os.makedirs(folder, exist_ok=True)
+    for size in PNG_SIZES:
+        canvas = draw_key_48() if size == 48 else draw_key(size)
+        with open(os.path.join(folder, "lumio-capslock-%d.png" % size), "wb") as f:
+            f.write(png_bytes(canvas))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--output", default=os.path.join(here, "lumio.ico"))
     parser.add_argument("--preview", help="also write an enlarged PNG of both images here")
+    parser.add_argument("--png-dir", help="also write the Linux desktop icons (16, 32, 48 px PNG) here")
     args = parser.parse_args()
     canvases = [draw_key(32), draw_key(16)]
     with open(args.output, "wb") as f:
@@ -172,6 +236,8 @@ def main():
     if args.preview:
         with open(args.preview, "wb") as f:
             f.write(preview_png(canvases, 8))
+    if args.png_dir:
+        write_pngs(args.png_dir)
 
 
 if __name__ == "__main__":
