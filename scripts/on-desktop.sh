@@ -35,8 +35,14 @@ export DISPLAY=:$(head -n1 "$scratch/display")
 
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-picom --backend xrender --config /dev/null >"$scratch/picom.log" 2>&1 &
-compositor=$!
+# picom has been seen to give up on a server that has only just started:
+# give it a few tries.
+for _ in 1 2 3; do
+  picom --backend xrender --config /dev/null >"$scratch/picom.log" 2>&1 &
+  compositor=$!
+  sleep 0.3
+  kill -0 $compositor 2>/dev/null && break
+done
 trap 'kill $wm $compositor 2>/dev/null; wait $wm $compositor 2>/dev/null; kill $server; wait $server; rm -rf "$scratch"' EXIT
 
 # openbox is ready once it names its check window on the root; the tests
