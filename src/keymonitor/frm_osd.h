@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "keymonitor/key_list.h"
 #include "lockkeys/cls_keyboard.h"
 #include "seam/basic_types.h"
 #include "seam/failure.h"
@@ -70,7 +71,9 @@ class frmOSD final : public WindowEvents {
   KeyboardState keyState_{};
   std::array<Colour, 256> keyBackColor_{};
   std::int32_t keyCode_ = 0;
-  std::string keyLine_;
+  // KeyLine, kept in place: copying it is part of every line of every poll.
+  std::array<char, kKeyLineKeptBytes> keyLine_{};
+  std::size_t keyLineLength_ = 0;
   std::filesystem::path keyListPath_;  // the program's folder does not move while it runs
   std::unique_ptr<clsKeyboard> LockReader;
   Boolean CapsLockOn = kFalse;

@@ -10,7 +10,6 @@ namespace lumio {
 namespace {
 
 constexpr std::int64_t kSaturate = 1'000'000'000;  // far beyond any 32-bit code
-constexpr std::size_t kKeptLineBytes = 256;       // of the line text handed on; nobody needs more
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsExponentMark(char c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; }
@@ -163,7 +162,7 @@ void ReadKeyList(ListFileAccess& files, const std::filesystem::path& file, std::
   const OpenListFile open(files, file);
 
   KeyCodeParser parser(decimalSeparator);
-  char keptLine[kKeptLineBytes];
+  char keptLine[kKeyLineKeptBytes];
   std::size_t keptLength = 0;
   std::size_t lines = 0;
   std::size_t bytes = 0;
@@ -197,7 +196,7 @@ void ReadKeyList(ListFileAccess& files, const std::filesystem::path& file, std::
         continue;
       }
       lineOpen = true;
-      if (keptLength < kKeptLineBytes) keptLine[keptLength++] = c;
+      if (keptLength < kKeyLineKeptBytes) keptLine[keptLength++] = c;
       parser.feed(c);
     }
   }

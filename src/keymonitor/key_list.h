@@ -12,6 +12,8 @@
 namespace lumio {
 
 inline constexpr std::string_view kKeyListName = "list.txt";
+// How much of a line's text is handed on with its code; nobody needs more.
+inline constexpr std::size_t kKeyLineKeptBytes = 256;
 
 // Receives each line's text and code, in file order. It may throw; the file
 // is closed before the failure goes on.

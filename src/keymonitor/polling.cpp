@@ -11,7 +11,8 @@ class RefreshAction final : public KeyListAction {
  public:
   explicit RefreshAction(frmOSD& form) : form_(form) {}
   void operator()(std::string_view keyLine, std::int32_t keyCode) override {
-    form_.keyLine_.assign(keyLine);  // reuses its capacity: no allocation once warm
+    // The reader keeps no more of a line than fits here.
+    form_.keyLineLength_ = keyLine.copy(form_.keyLine_.data(), form_.keyLine_.size());
     form_.keyCode_ = keyCode;
     form_.CheckKey(keyCode);
   }

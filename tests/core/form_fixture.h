@@ -30,7 +30,7 @@ class FormTest : public ::testing::Test {
   Colour Key(int index) const { return fake.window.keyColour[static_cast<std::size_t>(index)]; }
   // The last list line handled, and its code.
   std::int32_t KeyCode() const { return form.keyCode_; }
-  const std::string& KeyLine() const { return form.keyLine_; }
+  std::string_view KeyLine() const { return {form.keyLine_.data(), form.keyLineLength_}; }
 };
 
 }  // namespace lumio::testing
