@@ -22,9 +22,9 @@ HEADER = os.path.join(HERE, "window_icon_pixels.h")
 
 def load_artwork():
     path = os.path.join(HERE, "..", "win32", "res", "make_icon.py")
-    spec = importlib.util.spec_from_file_location("make_icon", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_icon", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
