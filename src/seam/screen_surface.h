@@ -1,5 +1,6 @@
-// The whole screen as a surface to paint text on, over every window and with
-// no window of our own, and to make repaint.
+// The whole screen as a surface to paint text on, over every window, and to
+// make repaint. Painted text stays until that repaint, whoever painted it;
+// no window the user could click, focus or switch to ever shows it.
 #pragma once
 
 #include <cstdint>
