@@ -2,11 +2,17 @@
 
 namespace lumio {
 
+namespace {
+
+// A lock key held down counts as on, even while its lock is off.
+Boolean OnOrHeld(LockKeyState state) { return state.on || state.held ? kTrue : kFalse; }
+
+}  // namespace
+
 void clsKeyboard::GetLockStatus(Boolean& bCapsLock, Boolean& bNumLock, Boolean& bScrollLock) {
-  // The whole 16-bit state counts, not just the toggle bit.
-  bCapsLock = source_.getKeyState(kVkCapital) != 0 ? kTrue : kFalse;
-  bNumLock = source_.getKeyState(kVkNumLock) != 0 ? kTrue : kFalse;
-  bScrollLock = source_.getKeyState(kVkScroll) != 0 ? kTrue : kFalse;
+  bCapsLock = OnOrHeld(source_.state(LockKey::Caps));
+  bNumLock = OnOrHeld(source_.state(LockKey::Num));
+  bScrollLock = OnOrHeld(source_.state(LockKey::Scroll));
 }
 
 }  // namespace lumio

@@ -1,19 +1,20 @@
-// Per-key state as the window system reports it to our thread.
+// The three lock keys as the window system reports them to our thread.
 #pragma once
-
-#include <cstdint>
 
 namespace lumio {
 
-inline constexpr int kVkCapital = 20;
-inline constexpr int kVkNumLock = 144;
-inline constexpr int kVkScroll = 145;
+enum class LockKey { Caps, Num, Scroll };
+
+struct LockKeyState {
+  bool on = false;    // the lock itself (its light)
+  bool held = false;  // the key is down at this moment
+};
 
 class LockKeySource {
  public:
   virtual ~LockKeySource() = default;
-  // Bit 15 set while the key is held down, bit 0 set while its lock is on.
-  virtual std::int16_t getKeyState(int virtualKey) = 0;
+  // Never fails: a state that cannot be had reads as off and not held.
+  virtual LockKeyState state(LockKey key) = 0;
 };
 
 }  // namespace lumio

@@ -10,14 +10,14 @@ TEST(clsKeyboardTest, WritesMinusOneOrZeroInOrder) {
   fakes::FakeLockKeys keys;
   clsKeyboard reader(keys);
   Boolean caps = 5, num = 5, scroll = 5;
-  keys.states = {{kVkNumLock, 1}};
+  keys.states = {{LockKey::Num, {true, false}}};
   reader.GetLockStatus(caps, num, scroll);
   EXPECT_EQ(caps, 0);
   EXPECT_EQ(num, -1);  // True is all bits set, never 1
   EXPECT_EQ(scroll, 0);
-  EXPECT_EQ(keys.asked, (std::vector<int>{20, 144, 145}));
+  EXPECT_EQ(keys.asked, (std::vector<LockKey>{LockKey::Caps, LockKey::Num, LockKey::Scroll}));
 
-  keys.states = {{kVkCapital, static_cast<std::int16_t>(0x8000)}, {kVkScroll, static_cast<std::int16_t>(0x8001)}};
+  keys.states = {{LockKey::Caps, {false, true}}, {LockKey::Scroll, {true, true}}};
   reader.GetLockStatus(caps, num, scroll);  // a lock key held down reads on, whatever its lock
   EXPECT_EQ(caps, -1);
   EXPECT_EQ(num, 0);
@@ -38,11 +38,11 @@ class Announcement : public FormTest {
 
   void Press(std::int64_t holdMs) {
     fake.keyboard.press(kCapsLockCode);
-    fake.lockKeys.states[kVkCapital] = static_cast<std::int16_t>(0x8000 | (lockOn ? 1 : 0));
+    fake.lockKeys.states[LockKey::Caps] = {lockOn, true};
     fake.window.advance(holdMs);
     fake.keyboard.release(kCapsLockCode);
     lockOn = !lockOn;
-    fake.lockKeys.states[kVkCapital] = lockOn ? 1 : 0;
+    fake.lockKeys.states[LockKey::Caps] = {lockOn, false};
   }
   // Steps the clock 1 ms at a time until something is drawn or erased.
   std::int64_t WaitForScreenChange(std::int64_t limit = 5000) {
@@ -99,7 +99,7 @@ TEST_F(Announcement, APressIsPaintedAfterReleaseAndErasedLater) {
 
 TEST_F(Announcement, AHeldKeyIsNeverAnnouncedWhileDown) {
   fake.keyboard.press(kCapsLockCode);
-  fake.lockKeys.states[kVkCapital] = static_cast<std::int16_t>(0x8000);
+  fake.lockKeys.states[LockKey::Caps] = {false, true};
   fake.window.advance(3000);
   EXPECT_TRUE(fake.screen.draws.empty());
   fake.keyboard.release(kCapsLockCode);
@@ -157,8 +157,8 @@ TEST_F(Announcement, ShownAndArmedPaintsNothingWhileTheFlagIsDown) {
 }
 
 TEST_F(Announcement, OtherLocksNeverChangeWhatIsSaid) {
-  fake.lockKeys.states[kVkNumLock] = 1;
-  fake.lockKeys.states[kVkScroll] = 1;
+  fake.lockKeys.states[LockKey::Num] = {true, false};
+  fake.lockKeys.states[LockKey::Scroll] = {true, false};
   Press(40);  // turns Caps Lock on
   fake.window.advance(1000);
   Press(40);  // and off
@@ -176,7 +176,7 @@ TEST_F(Announcement, WithoutCapsLockInTheListNothingIsAnnounced) {
 }
 
 TEST_F(Announcement, TestButtonPaintsAtOnceFromEveryState) {
-  fake.lockKeys.states[kVkCapital] = 1;
+  fake.lockKeys.states[LockKey::Caps] = {true, false};
   form.controlClicked(Control::cmdCapNum);  // from idle
   ASSERT_EQ(fake.screen.draws.size(), 1u);
   EXPECT_EQ(fake.screen.draws[0].text, "Caps Lock is ON");

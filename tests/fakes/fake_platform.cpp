@@ -17,11 +17,11 @@ void FakeKeyboard::getState(KeyboardState& out) {
   out = state;
 }
 
-std::int16_t FakeLockKeys::getKeyState(int virtualKey) {
-  asked.push_back(virtualKey);
+LockKeyState FakeLockKeys::state(LockKey key) {
+  asked.push_back(key);
   if (fail) throw Failure(-2147467259, "Unspecified error");
-  const auto found = states.find(virtualKey);
-  return found == states.end() ? std::int16_t{0} : found->second;
+  const auto found = states.find(key);
+  return found == states.end() ? LockKeyState{} : found->second;
 }
 
 void FakeScreen::drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour,

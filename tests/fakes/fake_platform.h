@@ -34,9 +34,11 @@ class FakeKeyboard final : public KeyboardDevice {
 
 class FakeLockKeys final : public LockKeySource {
  public:
-  std::int16_t getKeyState(int virtualKey) override;
-  std::map<int, std::int16_t> states;
-  std::vector<int> asked;
+  LockKeyState state(LockKey key) override;
+  std::map<LockKey, LockKeyState> states;
+  std::vector<LockKey> asked;
+  // Breaks the source's promise never to fail, to try the announcement's
+  // skipping of a failed step.
   bool fail = false;
 };
 

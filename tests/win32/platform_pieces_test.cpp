@@ -1,5 +1,5 @@
 // The smaller Win32 pieces: key codes, failures from HRESULTs, the keyboard
-// device, desktop icons, the single-instance mutex, the program's folder and
+// device, the lock keys, desktop icons, the single-instance mutex, the program's folder and
 // painting on the screen.
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 #include "platform/win32/key_button_painter.h"
 #include "platform/win32/keyboard_win32.h"
 #include "platform/win32/list_file_win32.h"
+#include "platform/win32/lock_keys_win32.h"
 #include "platform/win32/program_environment_win32.h"
 #include "platform/win32/screen_surface_win32.h"
 
@@ -193,6 +194,24 @@ TEST(Win32DesktopIconsTest, HidesAndShowsTheProgmanWindow) {
     EXPECT_TRUE(IsWindowVisible(progman.window));
   }
   icons.setVisible(true);
+}
+
+// GetKeyState's answers as Windows and Wine give them: a value reads as on
+// or held exactly when it is nonzero, as the lock query asks.
+TEST(Win32LockKeysTest, KeyStateBitsBecomeOnAndHeld) {
+  struct Case {
+    std::uint16_t keyState;
+    bool on, held;
+  };
+  for (const Case c : {Case{0x0000, false, false}, Case{0x0001, true, false}, Case{0x8000, false, true},
+                       Case{0xFF80, false, true}, Case{0xFF81, true, true}}) {
+    const LockKeyState state = FromKeyState(static_cast<std::int16_t>(c.keyState));
+    EXPECT_EQ(state.on, c.on) << std::hex << c.keyState;
+    EXPECT_EQ(state.held, c.held) << std::hex << c.keyState;
+  }
+  EXPECT_EQ(VirtualKeyOf(LockKey::Caps), 20);
+  EXPECT_EQ(VirtualKeyOf(LockKey::Num), 144);
+  EXPECT_EQ(VirtualKeyOf(LockKey::Scroll), 145);
 }
 
 TEST(Win32InstanceGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {

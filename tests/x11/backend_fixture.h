@@ -22,6 +22,7 @@
 #include "platform/x11/screen_surface_x11.h"
 #include "platform/x11/window_system_x11.h"
 #include "platform/x11/x11_display.h"
+#include "support/temp_folder.h"
 
 // After gtest: X's headers define None, True and False as macros.
 #include <FL/x.H>
@@ -32,23 +33,12 @@ namespace lumio::x11::testing {
 // the real backend's.
 class TempProgramEnvironment final : public ProgramEnvironment {
  public:
-  TempProgramEnvironment() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lumio-x11-XXXXXX").string();
-    folder_ = mkdtemp(pattern.data());
-  }
-  ~TempProgramEnvironment() override {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-  TempProgramEnvironment(const TempProgramEnvironment&) = delete;
-  TempProgramEnvironment& operator=(const TempProgramEnvironment&) = delete;
-
-  std::filesystem::path programDirectory() override { return folder_; }
+  std::filesystem::path programDirectory() override { return folder_.path(); }
   std::string decimalSeparator() override { return real_.decimalSeparator(); }
   ListFileAccess& listFiles() override { return real_.listFiles(); }
 
  private:
-  std::filesystem::path folder_;
+  lumio::testing::TempFolder folder_{"lumio-x11"};
   X11ProgramEnvironment real_;
 };
 
@@ -104,7 +94,7 @@ struct RealBackend {
   Display* display = SharedDisplay();
   X11WindowSystem window{display};
   X11KeyboardDevice keyboard{display};
-  X11LockKeySource lockKeys{display};
+  X11LockKeySource lockKeys{display, keyboard};
   X11ScreenSurface screen{display};
   X11DesktopIcons icons{display};
   X11InstanceGuard instance{display, "_LUMIO_CAPSLOCK_TEST_INSTANCE"};

@@ -168,28 +168,30 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   EXPECT_FALSE(deadline.fired());
 }
 
-TEST_F(KeyboardTest, CapsLockReadsItsIndicatorAndWhetherItIsHeld) {
+TEST_P(KeyboardSourceTest, CapsLockReadsItsIndicatorAndWhetherItIsHeld) {
   XScreen xs;
+  X11KeyboardDevice keyboard(backend->display, GetParam());
+  keyboard.open(0);
+  X11LockKeySource lockKeys(backend->display, keyboard);
   const bool initially = xs.capsLockOn();
-  const auto lockBit = [&] { return (backend->lockKeys.getKeyState(kVkCapital) & 0x0001) != 0; };
-  const auto heldBit = [&] { return (backend->lockKeys.getKeyState(kVkCapital) & 0x8000) != 0; };
-  EXPECT_EQ(lockBit(), initially);
-  EXPECT_FALSE(heldBit());
+  const auto on = [&] { return lockKeys.state(LockKey::Caps).on; };
+  const auto held = [&] { return lockKeys.state(LockKey::Caps).held; };
+  EXPECT_EQ(on(), initially);
+  EXPECT_FALSE(held());
 
   xs.pressKey(XK_Caps_Lock);  // the lock turns over on the press
   EXPECT_TRUE(WaitUntil([&] { return xs.capsLockOn() != initially; }, 5s));
-  EXPECT_EQ(lockBit(), !initially);
-  EXPECT_TRUE(heldBit());
-  EXPECT_LT(backend->lockKeys.getKeyState(kVkCapital), 0);  // bit 15 is the sign
+  EXPECT_EQ(on(), !initially);
+  EXPECT_TRUE(WaitUntil(held, 1s));
+  EXPECT_FALSE(lockKeys.state(LockKey::Num).held);
 
   xs.releaseKey(XK_Caps_Lock);
-  EXPECT_FALSE(heldBit());
-  EXPECT_EQ(lockBit(), !initially);
+  EXPECT_TRUE(WaitUntil([&] { return !held(); }, 1s));
+  EXPECT_EQ(on(), !initially);
 
   xs.tapKey(XK_Caps_Lock);
   EXPECT_TRUE(WaitUntil([&] { return xs.capsLockOn() == initially; }, 5s));
-  EXPECT_EQ(lockBit(), initially);
-  EXPECT_EQ(backend->lockKeys.getKeyState(65), 0);  // not a lock key
+  EXPECT_EQ(on(), initially);
 }
 
 }  // namespace

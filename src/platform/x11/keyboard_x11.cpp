@@ -42,43 +42,52 @@ void X11KeyboardDevice::getState(KeyboardState& state) {
   TranslateKeymap(keys, state);
 }
 
+bool X11KeyboardDevice::keyDown(int xKeycode) {
+  if (xKeycode <= 0 || xKeycode > 255 || display_ == nullptr) return false;
+  char queried[32] = {};
+  const char* keys = queried;
+  if (raw_ != nullptr) {
+    raw_->applyArrived();
+    keys = raw_->keys();
+  } else {
+    XQueryKeymap(display_, queried);
+  }
+  return (static_cast<unsigned char>(keys[xKeycode / 8]) & (1u << (xKeycode % 8))) != 0;
+}
+
 namespace {
 
-struct LockKey {
-  int virtualKey;
+struct LockKeyNames {
   const char* indicator;
   KeySym keysym;
   int dik;  // where the key sits when the server's map does not say
 };
 
-constexpr LockKey kLockKeys[] = {
-    {kVkCapital, "Caps Lock", XK_Caps_Lock, 58},
-    {kVkNumLock, "Num Lock", XK_Num_Lock, 69},
-    {kVkScroll, "Scroll Lock", XK_Scroll_Lock, 70},
-};
+LockKeyNames NamesOf(LockKey key) {
+  switch (key) {
+    case LockKey::Caps: return {"Caps Lock", XK_Caps_Lock, 58};
+    case LockKey::Num: return {"Num Lock", XK_Num_Lock, 69};
+    case LockKey::Scroll: return {"Scroll Lock", XK_Scroll_Lock, 70};
+  }
+  return {"Caps Lock", XK_Caps_Lock, 58};
+}
 
 }  // namespace
 
-std::int16_t X11LockKeySource::getKeyState(int virtualKey) {
-  const LockKey* key = nullptr;
-  for (const LockKey& k : kLockKeys)
-    if (k.virtualKey == virtualKey) key = &k;
-  if (key == nullptr || display_ == nullptr) return 0;
-
-  unsigned state = 0;
+LockKeyState X11LockKeySource::state(LockKey key) {
+  if (display_ == nullptr) return {};
+  const LockKeyNames names = NamesOf(key);
+  LockKeyState result;
   Bool on = False;
-  if (XkbGetNamedIndicator(display_, XInternAtom(display_, key->indicator, False), nullptr, &on, nullptr, nullptr) &&
-      on)
-    state |= 0x0001u;
-
+  // Xlib keeps atoms it has interned: only the indicator costs a request.
+  result.on = XkbGetNamedIndicator(display_, XInternAtom(display_, names.indicator, False), nullptr, &on, nullptr,
+                                   nullptr) &&
+              on;
   // Whichever key the layout puts the lock on; the usual one if none.
-  int keycode = XKeysymToKeycode(display_, key->keysym);
-  if (keycode == 0) keycode = XKeycodeFromDik(key->dik);
-  char keys[32] = {};
-  XQueryKeymap(display_, keys);
-  if (keycode > 0 && keycode < 256 && (static_cast<unsigned char>(keys[keycode / 8]) & (1u << (keycode % 8))) != 0)
-    state |= 0x8000u;
-  return static_cast<std::int16_t>(state);
+  int keycode = XKeysymToKeycode(display_, names.keysym);
+  if (keycode == 0) keycode = XKeycodeFromDik(names.dik);
+  result.held = keyboard_.keyDown(keycode);
+  return result;
 }
 
 }  // namespace lumio::x11

@@ -26,15 +26,17 @@ class X11KeyboardDevice final : public KeyboardDevice {
   X11KeyboardDevice(const X11KeyboardDevice&) = delete;
   X11KeyboardDevice& operator=(const X11KeyboardDevice&) = delete;
 
-  // X needs nothing bound to our window: raw key events and the server's
-  // key map both cover the whole keyboard. Fails only without a display
-  // connection.
+  // X needs nothing bound to our window, so the handle goes unused: raw
+  // key events and the server's key map both cover the whole keyboard.
+  // Fails only without a display connection.
   void open(NativeHandle window) override;
   // No request to the server while raw events are coming in: the events
   // that have arrived are applied and the map is copied.
   void getState(KeyboardState& state) override;
 
-  bool usesRawEvents() const { return raw_ != nullptr; }
+  // Whether the key with this X key code is down now, from the same map
+  // (the server's own before the device is open).
+  bool keyDown(int xKeycode);
 
  private:
   Display* display_;
@@ -45,14 +47,15 @@ class X11KeyboardDevice final : public KeyboardDevice {
 
 class X11LockKeySource final : public LockKeySource {
  public:
-  explicit X11LockKeySource(Display* display) : display_(display) {}
+  X11LockKeySource(Display* display, X11KeyboardDevice& keyboard) : display_(display), keyboard_(keyboard) {}
 
-  // Bit 0 from the server's named keyboard indicator, bit 15 while the key
-  // itself is down. Other keys read 0.
-  std::int16_t getKeyState(int virtualKey) override;
+  // On: the server's keyboard indicator of that name (one request). Held:
+  // the key the layout puts the lock on is down in the keyboard's map.
+  LockKeyState state(LockKey key) override;
 
  private:
   Display* display_;
+  X11KeyboardDevice& keyboard_;
 };
 
 }  // namespace lumio::x11

@@ -36,7 +36,7 @@ int main() {
   try {
     X11WindowSystem window(display);
     X11KeyboardDevice keyboard(display);
-    X11LockKeySource lockKeys(display);
+    X11LockKeySource lockKeys(display, keyboard);
     X11ScreenSurface screen(display);
     X11DesktopIcons icons(display);
     X11InstanceGuard instance(display);
