@@ -42,9 +42,10 @@ class WindowSystem {
   virtual void endProgram() = 0;
   virtual NativeHandle nativeHandle() const = 0;
 
-  // The index is always one the form describes. The core calls this only
-  // when the button's colour changes, so a window system just paints what
-  // it is told.
+  // The core checks the index first (failure 340 for a code without a
+  // button) and calls this only when the button's colour changes, so a
+  // window system just paints what it is told; an index without a button,
+  // which the core never gives, changes nothing.
   virtual void setKeyBackColor(int index, Colour colour) = 0;
   virtual std::string text1() const = 0;
 

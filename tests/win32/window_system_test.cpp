@@ -26,7 +26,6 @@ class WindowSystemProbe {
   HWND keyButton(int index) const { return slot(index).button; }
   HWND control(Control control) const { return ws_.controls_[static_cast<std::size_t>(control)]; }
   Colour keyBackColor(int index) const { return slot(index).colour; }
-  int keyPaintCount(int index) const { return slot(index).paints; }
   bool timerRunning(TimerName timer) const { return ws_.timerRunning_[static_cast<std::size_t>(timer)]; }
   bool ended() const { return ws_.ended_; }
   int dpi() const { return ws_.dpi_; }
@@ -241,27 +240,22 @@ TEST_F(WindowSystemTest, Text1GivesWhatTheBoxHolds) {
 TEST_F(WindowSystemTest, KeyFacePaintsTheBackColourItIsGiven) {
   ShowEverything();
   const HWND caps = inside.keyButton(kCapsLockCode);
-  const int before = inside.keyPaintCount(kCapsLockCode);
-  EXPECT_GE(before, 1) << "painted when shown";
-
+  // The face inside the edge.
+  const auto faceShows = [&](COLORREF colour) {
+    const HDC dc = GetDC(caps);
+    const bool shows = GetPixel(dc, 6, 4) == colour;
+    ReleaseDC(caps, dc);
+    return shows;
+  };
   ws.setKeyBackColor(kCapsLockCode, kYellow);
   EXPECT_EQ(inside.keyBackColor(kCapsLockCode), kYellow);
-  ASSERT_TRUE(PumpUntil([&] { return inside.keyPaintCount(kCapsLockCode) > before; }, milliseconds(2000)));
-  PumpFor(milliseconds(100));
-  const int afterChange = inside.keyPaintCount(kCapsLockCode);
-  EXPECT_EQ(afterChange, before + 1);
-
-  // The face inside the edge shows the colour.
-  const HDC dc = GetDC(caps);
-  EXPECT_EQ(GetPixel(dc, 6, 4), RGB(255, 255, 0));
-  ReleaseDC(caps, dc);
-
+  EXPECT_TRUE(PumpUntil([&] { return faceShows(RGB(255, 255, 0)); }, milliseconds(2000)));
   // A system colour is the system's.
   ws.setKeyBackColor(kCapsLockCode, kActiveBorder);
-  ASSERT_TRUE(PumpUntil([&] { return inside.keyPaintCount(kCapsLockCode) > afterChange; }, milliseconds(2000)));
-  const HDC dc2 = GetDC(caps);
-  EXPECT_EQ(GetPixel(dc2, 6, 4), GetSysColor(COLOR_ACTIVEBORDER));
-  ReleaseDC(caps, dc2);
+  EXPECT_TRUE(PumpUntil([&] { return faceShows(GetSysColor(COLOR_ACTIVEBORDER)); }, milliseconds(2000)));
+  // The core never names a code without a button; were it to, nothing happens.
+  ws.setKeyBackColor(99, kYellow);
+  ws.setKeyBackColor(300, kYellow);
 }
 
 TEST_F(WindowSystemTest, PictureKeysShowTheirPicture) {

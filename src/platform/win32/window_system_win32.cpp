@@ -251,8 +251,9 @@ void Win32WindowSystem::endProgram() {
 }
 
 void Win32WindowSystem::setKeyBackColor(int index, Colour colour) {
-  KeySlot& slot = keys_[static_cast<std::size_t>(index & 0xFF)];
-  if (slot.desc == nullptr) throw failures::NoSuchControlElement(index);
+  if (index < 0 || index > 255) return;
+  KeySlot& slot = keys_[static_cast<std::size_t>(index)];
+  if (slot.desc == nullptr) return;
   slot.colour = colour;
   // A standard (non-graphical) button shows no back colour: nothing to repaint.
   if (slot.desc->graphical && slot.button != nullptr) InvalidateRect(slot.button, nullptr, FALSE);
@@ -325,7 +326,6 @@ void Win32WindowSystem::onDrawItem(const DRAWITEMSTRUCT& item) {
   if (id < kFirstKeyId || id >= kFirstKeyId + 256) return;
   KeySlot& slot = keys_[static_cast<std::size_t>(id - kFirstKeyId)];
   if (slot.desc == nullptr) return;
-  ++slot.paints;
   KeyFace face;
   face.caption = std::string(slot.desc->caption);
   face.backColour = slot.colour;

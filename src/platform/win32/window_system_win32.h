@@ -54,7 +54,6 @@ class Win32WindowSystem final : public WindowSystem {
     HWND button = nullptr;
     const KeyDesc* desc = nullptr;
     Colour colour = kButtonFace;
-    int paints = 0;  // WM_DRAWITEM paints so far
   };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
