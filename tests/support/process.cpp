@@ -98,6 +98,18 @@ ChildProcess::ChildProcess(const Options& options) {
   }
 }
 
+ChildProcess::ChildProcess(const std::function<void()>& body) {
+  const pid_t parent = getpid();
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error(std::string("cannot fork: ") + std::strerror(errno));
+  if (pid_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    body();
+    _exit(0);  // never back into the test's own code
+  }
+}
+
 ChildProcess::~ChildProcess() { stop(); }
 
 bool ChildProcess::running() {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,7 +17,6 @@
 #include "support/temp_folder.h"
 
 namespace lumio::testing {
-
 
 // How a child exited; exactly one of the two is set once it has.
 struct ExitStatus {
@@ -37,6 +37,10 @@ class ChildProcess {
 
   // Throws std::runtime_error when the process cannot be started.
   explicit ChildProcess(const Options& options);
+  // A copy of this process that runs `body` and exits: for a test that
+  // needs a second client of its own. Only what is safe after fork() may
+  // happen in it (a fresh X connection is).
+  explicit ChildProcess(const std::function<void()>& body);
   // Still running: asked to stop (SIGTERM), then killed after two seconds.
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;

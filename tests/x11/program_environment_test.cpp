@@ -1,23 +1,19 @@
-// One instance per display; where the program lives; the user's
-// decimal separator.
+// The list file's opening and creation, where the program lives and the
+// user's decimal separator: nothing here needs a display.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
 
-#include "platform/x11/instance_guard_x11.h"
 #include "platform/x11/list_file_posix.h"
 #include "platform/x11/program_environment_x11.h"
 #include "seam/failure.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace lumio::x11 {
@@ -25,75 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
+using lumio::testing::ScopedEnv;
 using lumio::testing::TempFolder;
-
-// Each guard on a connection of its own, as each copy of the program has.
-// Whatever the environment says, the display decides; and the claim goes
-// with the connection, however the copy holding it went.
-TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
-  ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
-  ScopedEnv noHome("HOME", "");
-  const std::string selection = "_LUMIO_CAPSLOCK_GUARD_TEST_" + std::to_string(getpid());
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t first = fork();
-  ASSERT_GE(first, 0);
-  if (first == 0) {  // the first copy: claims, says so, and waits to be killed
-    Display* display = XOpenDisplay(nullptr);
-    const char claimed =
-        display != nullptr && !X11InstanceGuard(display, selection).anotherInstanceRunning() ? 'y' : 'n';
-    X11InstanceGuard guard(display, selection);
-    const char held = display != nullptr && !guard.anotherInstanceRunning() ? 'y' : 'n';
-    const char answer[2] = {claimed, held};
-    if (write(ready[1], answer, 2) != 2) _exit(1);
-    pause();
-    _exit(0);
-  }
-  char answer[2] = {};
-  ASSERT_EQ(read(ready[0], answer, 2), 2);
-  close(ready[0]);
-  close(ready[1]);
-  EXPECT_EQ(answer[0], 'y') << "the first guard did not claim the display";
-  EXPECT_EQ(answer[1], 'y') << "a guard given up was not released";
-
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr) << "needs an X display";
-  {
-    X11InstanceGuard second(display, selection);
-    EXPECT_TRUE(second.anotherInstanceRunning());
-    EXPECT_EQ(second.owner(), 0u) << "a second copy leaves no trace";
-  }
-  kill(first, SIGKILL);  // no tidying up
-  waitpid(first, nullptr, 0);
-  {
-    X11InstanceGuard third(display, selection);
-    EXPECT_FALSE(third.anotherInstanceRunning());
-    EXPECT_FALSE(third.anotherInstanceRunning());  // asking again: still just us
-    EXPECT_NE(third.owner(), 0u);
-  }
-  XCloseDisplay(display);
-}
 
 // Whatever stands in place of the list, a pass neither waits nor spins on
 // it, and the default list is written only as a new file of its own.

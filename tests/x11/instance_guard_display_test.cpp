@@ -1,0 +1,66 @@
+// One instance per display, with copies of the program played by processes
+// of this test, each on an X connection of its own.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "platform/x11/instance_guard_x11.h"
+#include "support/process.h"
+#include "support/scoped_env.h"
+
+namespace lumio::x11 {
+namespace {
+
+using lumio::testing::ChildProcess;
+using lumio::testing::ScopedEnv;
+
+// Whatever the environment says, the display decides; and the claim goes
+// with the connection, however the copy holding it went.
+TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
+  ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
+  ScopedEnv noHome("HOME", "");
+  const std::string selection = "_LUMIO_CAPSLOCK_GUARD_TEST_" + std::to_string(getpid());
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ChildProcess first([&] {  // claims, says so, and waits to be killed
+    close(ready[0]);
+    Display* display = XOpenDisplay(nullptr);
+    const char claimed =
+        display != nullptr && !X11InstanceGuard(display, selection).anotherInstanceRunning() ? 'y' : 'n';
+    X11InstanceGuard guard(display, selection);
+    const char held = display != nullptr && !guard.anotherInstanceRunning() ? 'y' : 'n';
+    const char answer[2] = {claimed, held};
+    if (write(ready[1], answer, 2) != 2) _exit(1);
+    pause();
+  });
+  close(ready[1]);  // a copy that dies early then reads as the end of the pipe
+  char answer[2] = {};
+  const ssize_t got = read(ready[0], answer, 2);
+  close(ready[0]);
+  ASSERT_EQ(got, 2) << "the first copy did not answer";
+  EXPECT_EQ(answer[0], 'y') << "the first guard did not claim the display";
+  EXPECT_EQ(answer[1], 'y') << "a guard given up was not released";
+
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr) << "needs an X display";
+  {
+    X11InstanceGuard second(display, selection);
+    EXPECT_TRUE(second.anotherInstanceRunning());
+    EXPECT_EQ(second.owner(), 0u) << "a second copy leaves no trace";
+  }
+  first.sendSignal(SIGKILL);  // no tidying up
+  EXPECT_TRUE(first.waitForExit(std::chrono::seconds(5)));
+  {
+    X11InstanceGuard third(display, selection);
+    EXPECT_FALSE(third.anotherInstanceRunning());
+    EXPECT_FALSE(third.anotherInstanceRunning());  // asking again: still just us
+    EXPECT_NE(third.owner(), 0u);
+  }
+  XCloseDisplay(display);
+}
+
+}  // namespace
+}  // namespace lumio::x11
