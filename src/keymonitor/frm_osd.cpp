@@ -17,21 +17,20 @@ struct BannerLine {
   std::int32_t top;
 };
 
-
 }  // namespace
 
 frmOSD::frmOSD(const Platform& platform) : platform_(platform) {
   for (const KeyDesc& key : frmOSDLayout().keys) keyBackColor_[static_cast<std::size_t>(key.index)] = key.backColor;
 }
 
-const std::filesystem::path& frmOSD::KeyListPath() {
+const std::filesystem::path& frmOSD::keyListPath() {
   if (keyListPath_.empty()) keyListPath_ = platform_.environment.programDirectory() / kKeyListName;
   return keyListPath_;
 }
 
-int frmOSD::Run() {
+int frmOSD::run() {
   platform_.window.createWindow(frmOSDLayout(), *this);
-  Dispatch([this] { Form_Load(); });
+  dispatch([this] { Form_Load(); });
   if (!ended_) {
     platform_.window.showWindow();
     try {
@@ -48,7 +47,7 @@ int frmOSD::Run() {
 }
 
 template <class Handler>
-void frmOSD::Dispatch(Handler&& handler) {
+void frmOSD::dispatch(Handler&& handler) {
   // Nothing runs once the program has been told to end, nor while the box
   // that says why is still open: ticks delivered by its nested loop would
   // otherwise stack another box on it, or end the program under it.
@@ -56,18 +55,18 @@ void frmOSD::Dispatch(Handler&& handler) {
   try {
     handler();
   } catch (const Failure& failure) {
-    ReportUncaught(failure);
+    reportUncaught(failure);
   } catch (const std::exception& error) {
-    ReportUncaught(Failure(51, std::string("Internal error: ") + error.what()));
+    reportUncaught(Failure(51, std::string("Internal error: ") + error.what()));
   }
 }
 
 void frmOSD::keyClicked(int index) {
-  Dispatch([this, index] { KEY_Click(static_cast<std::int16_t>(index)); });
+  dispatch([this, index] { KEY_Click(static_cast<std::int16_t>(index)); });
 }
 
 void frmOSD::controlClicked(Control control) {
-  Dispatch([this, control] {
+  dispatch([this, control] {
     switch (control) {
       case Control::cmdShow: cmdShow_Click(); break;
       case Control::cmdRemove: cmdRemove_Click(); break;
@@ -80,7 +79,7 @@ void frmOSD::controlClicked(Control control) {
 }
 
 void frmOSD::timerTicked(TimerName timer) {
-  Dispatch([this, timer] {
+  dispatch([this, timer] {
     switch (timer) {
       case TimerName::tmrAbout: tmrAbout_Timer(); break;
       case TimerName::Timer1: Timer1_Timer(); break;
@@ -90,7 +89,7 @@ void frmOSD::timerTicked(TimerName timer) {
   });
 }
 
-void frmOSD::ReportUncaught(const Failure& failure) {
+void frmOSD::reportUncaught(const Failure& failure) {
   exitStatus_ = 1;
   uncaughtBoxOpen_ = true;
   try {
@@ -98,10 +97,10 @@ void frmOSD::ReportUncaught(const Failure& failure) {
   } catch (...) {  // nothing left to report with; end anyway
   }
   uncaughtBoxOpen_ = false;
-  EndProgram();
+  endProgram();
 }
 
-void frmOSD::EndProgram() {
+void frmOSD::endProgram() {
   ended_ = true;
   platform_.window.endProgram();
 }
@@ -118,7 +117,7 @@ void frmOSD::programEnding() {
   }
 }
 
-void frmOSD::ShowLoadError(const Failure& failure) {
+void frmOSD::showLoadError(const Failure& failure) {
   failureBoxOpen_ = true;
   try {
     platform_.window.messageBox(LoadErrorText(failure), MessageIcon::Information, kAppTitle);
@@ -132,7 +131,7 @@ void frmOSD::ShowLoadError(const Failure& failure) {
 void frmOSD::Form_Load() {
   // Checked before anything else: a second copy leaves no trace at all.
   if (platform_.instance.anotherInstanceRunning()) {
-    EndProgram();
+    endProgram();
     return;
   }
   try {
@@ -148,19 +147,19 @@ void frmOSD::Form_Load() {
     };
     cOSD banner(platform_.screen);
     banner.Font()->Bold(kOverlayBold);
-    banner.Font()->SizePoints(32);
+    banner.Font()->Size(32 * StdFont::kSizeScale);
     overlayPainted_ = true;
     banner.ShowText("About: Lumio", 300, kOverlayLeft, kOverlayColour);
-    banner.Font()->SizePoints(20);
+    banner.Font()->Size(20 * StdFont::kSizeScale);
     for (const BannerLine& line : kLines) banner.ShowText(line.text, line.top, kOverlayLeft, kOverlayColour);
     banner.ShowText(std::string("Visit our website: ").append(kWebsite), 400, kOverlayLeft, kOverlayColour);
   } catch (const Failure& failure) {
     if (failure.number() == failures::kFileNotFound) {
       // Only reached when something the load needs is missing; a list the
       // user already has is theirs and stays.
-      WriteDefaultKeyList(platform_.environment.listFiles(), KeyListPath());
+      WriteDefaultKeyList(platform_.environment.listFiles(), keyListPath());
     } else {
-      ShowLoadError(failure);
+      showLoadError(failure);
     }
   }
 }

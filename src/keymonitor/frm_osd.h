@@ -29,7 +29,7 @@ class frmOSD final : public WindowEvents {
   // Creates the window, loads it, shows it and runs it until the program
   // ends. Returns the process exit status. What the window system hands on
   // from an event comes out of here, after the desktop is given back.
-  int Run();
+  int run();
 
   // Window events, each run to its end; a failure nobody catches is reported
   // and ends the program.
@@ -51,29 +51,36 @@ class frmOSD final : public WindowEvents {
   void cmdHideIcons_Click();
   void cmdShowicons_Click();
 
-  // Polling steps, public so the benchmark can run one refresh alone.
+ private:
+  // How a step of the announcement's painting meets a failure: TestCaps
+  // skips it and goes on; the buttons' handlers, without a failure branch,
+  // let it go on up.
+  enum class FailedStep { GoesOn, IsSkipped };
+
   void OpenKeyboardDevice();
   void RefreshKeyButtons();
-
-  const std::filesystem::path& KeyListPath();
-
- private:
   void CheckKey(std::int32_t keyCode);
   void TestCaps();
-  void SetKeyBackColor(std::int32_t index, Colour colour);
-  void ShowLoadError(const Failure& failure);
-  void ReportUncaught(const Failure& failure);
-  void EndProgram();
+
+  const std::filesystem::path& keyListPath();
+  void setKeyBackColor(std::int32_t index, Colour colour);
+  void readLockStatus();
+  // A fresh painter, bold with a 72-pixel cell, then the text in green at
+  // (250, 300) when `show` holds.
+  void paintAnnouncement(std::string_view text, bool show, FailedStep failedStep);
+  void showLoadError(const Failure& failure);
+  void reportUncaught(const Failure& failure);
+  void endProgram();
   template <class Handler>
-  void Dispatch(Handler&& handler);
+  void dispatch(Handler&& handler);
 
   const Platform platform_;
-  KeyboardState keyState_{};
-  std::array<Colour, 256> keyBackColor_{};
-  std::int32_t keyCode_ = 0;
+  KeyboardState KeyState{};
+  std::int32_t KeyCode = 0;
   // KeyLine, kept in place: copying it is part of every line of every poll.
-  std::array<char, kKeyLineKeptBytes> keyLine_{};
+  std::array<char, kKeyLineKeptBytes> KeyLine{};
   std::size_t keyLineLength_ = 0;
+  std::array<Colour, 256> keyBackColor_{};
   std::filesystem::path keyListPath_;  // the program's folder does not move while it runs
   std::unique_ptr<clsKeyboard> LockReader;
   Boolean CapsLockOn = kFalse;
@@ -89,7 +96,7 @@ class frmOSD final : public WindowEvents {
   int exitStatus_ = 0;
 
   friend class RefreshAction;
-  friend class testing::FormTest;  // the tests read the last list line handled
+  friend class testing::FormTest;  // the tests open the device alone and read the last list line handled
 };
 
 // The maker's web address on the banner's last line, set at build time.

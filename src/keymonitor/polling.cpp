@@ -12,8 +12,8 @@ class RefreshAction final : public KeyListAction {
   explicit RefreshAction(frmOSD& form) : form_(form) {}
   void operator()(std::string_view keyLine, std::int32_t keyCode) override {
     // The reader keeps no more of a line than fits here.
-    form_.keyLineLength_ = keyLine.copy(form_.keyLine_.data(), form_.keyLine_.size());
-    form_.keyCode_ = keyCode;
+    form_.keyLineLength_ = keyLine.copy(form_.KeyLine.data(), form_.KeyLine.size());
+    form_.KeyCode = keyCode;
     form_.CheckKey(keyCode);
   }
 
@@ -25,12 +25,12 @@ void frmOSD::OpenKeyboardDevice() { platform_.keyboard.open(platform_.window.nat
 
 void frmOSD::RefreshKeyButtons() {
   // One snapshot judges every key of this refresh.
-  platform_.keyboard.getState(keyState_);
+  platform_.keyboard.getState(KeyState);
   RefreshAction action(*this);
-  ReadKeyList(platform_.environment.listFiles(), KeyListPath(), platform_.environment.decimalSeparator(), action);
+  ReadKeyList(platform_.environment.listFiles(), keyListPath(), platform_.environment.decimalSeparator(), action);
 }
 
-void frmOSD::SetKeyBackColor(std::int32_t index, Colour colour) {
+void frmOSD::setKeyBackColor(std::int32_t index, Colour colour) {
   if (!HasKeyButton(index)) throw failures::NoSuchControlElement(index);
   Colour& current = keyBackColor_[static_cast<std::size_t>(index)];
   if (current == colour) return;  // the usual case, fifty times a second: nothing to repaint
@@ -40,14 +40,14 @@ void frmOSD::SetKeyBackColor(std::int32_t index, Colour colour) {
 
 void frmOSD::CheckKey(std::int32_t keyCode) {
   if (keyCode < 0 || keyCode > 255) throw failures::SubscriptOutOfRange();
-  if (keyState_[static_cast<std::size_t>(keyCode)] != 0) {
-    SetKeyBackColor(keyCode, kYellow);
+  if (KeyState[static_cast<std::size_t>(keyCode)] != 0) {
+    setKeyBackColor(keyCode, kYellow);
     // Every poll that sees Caps Lock down starts the timer again, and a
     // start begins a new interval: the announcement comes 700 ms after the
     // last poll that saw the key down, so never while it is still held.
     if (keyCode == kCapsLockCode) platform_.window.setTimerEnabled(TimerName::tmrTestCaps, true);
   } else {
-    SetKeyBackColor(keyCode, kActiveBorder);
+    setKeyBackColor(keyCode, kActiveBorder);
   }
 }
 
@@ -61,11 +61,11 @@ void frmOSD::Timer1_Timer() {
     if (failure.number() == failures::kFileNotFound) {
       // Something that appeared meanwhile is left alone: the next tick
       // reads it or reports it.
-      WriteDefaultKeyList(platform_.environment.listFiles(), KeyListPath());
+      WriteDefaultKeyList(platform_.environment.listFiles(), keyListPath());
       cmdShowicons_Click();
       cmdRemove_Click();
     } else {
-      ShowLoadError(failure);
+      showLoadError(failure);
     }
   }
 }
@@ -79,9 +79,9 @@ void frmOSD::KEY_Click(std::int16_t /*index: every key does the same*/) {
       failureBoxOpen_ = true;
       platform_.window.messageBox(kListMissingText, MessageIcon::Stop, kAppTitle);
       failureBoxOpen_ = false;
-      EndProgram();
+      endProgram();
     } else {
-      ShowLoadError(failure);
+      showLoadError(failure);
     }
     return;
   }

@@ -4,14 +4,10 @@
 
 #include "keymonitor/frm_osd.h"
 #include "keymonitor/module1.h"
-#include "overlay/cosd.h"
 
 namespace lumio {
 
 namespace {
-
-constexpr std::string_view kCapsOn = "Caps Lock is ON";
-constexpr std::string_view kCapsOff = "Caps Lock is OFF";
 
 // Each step of the announcement run is on its own: a failing one is skipped.
 template <class Step>
@@ -22,24 +18,21 @@ void Try(Step&& step) {
   }
 }
 
+std::string_view AnnouncementFor(Boolean capsLockOn) {
+  return capsLockOn == kTrue ? "Caps Lock is ON" : "Caps Lock is OFF";
+}
+
 }  // namespace
+
+void frmOSD::readLockStatus() {
+  if (!LockReader) throw failures::ObjectNotSet();
+  LockReader->GetLockStatus(CapsLockOn, NumLockOn, ScrollLockOn);
+}
 
 void frmOSD::TestCaps() {
   Try([this] { platform_.window.setTimerEnabled(TimerName::tmrRemoveText, true); });
-  Try([this] {
-    if (!LockReader) throw failures::ObjectNotSet();
-    LockReader->GetLockStatus(CapsLockOn, NumLockOn, ScrollLockOn);
-  });
-  const std::string_view text = CapsLockOn == kTrue ? kCapsOn : kCapsOff;
-  cOSD painter(platform_.screen);
-  Try([&] { painter.Font()->Bold(kOverlayBold); });
-  Try([&] { painter.Font()->Size(kAnnouncementSize); });
-  Try([&] {
-    if (bAllowShow == kTrue) {
-      overlayPainted_ = true;
-      painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
-    }
-  });
+  Try([this] { readLockStatus(); });
+  paintAnnouncement(AnnouncementFor(CapsLockOn), bAllowShow == kTrue, FailedStep::IsSkipped);
   bAllowShow = kFalse;
 }
 
@@ -55,14 +48,8 @@ void frmOSD::tmrRemoveText_Timer() {
 }
 
 void frmOSD::cmdCapNum_Click() {
-  if (!LockReader) throw failures::ObjectNotSet();
-  LockReader->GetLockStatus(CapsLockOn, NumLockOn, ScrollLockOn);
-  const std::string_view text = CapsLockOn == kTrue ? kCapsOn : kCapsOff;
-  cOSD painter(platform_.screen);
-  painter.Font()->Bold(kOverlayBold);
-  painter.Font()->Size(kAnnouncementSize);
-  overlayPainted_ = true;
-  painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
+  readLockStatus();
+  paintAnnouncement(AnnouncementFor(CapsLockOn), true, FailedStep::GoesOn);
   platform_.window.setTimerEnabled(TimerName::tmrRemoveText, true);
 }
 

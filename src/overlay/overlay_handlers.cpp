@@ -1,9 +1,30 @@
 // The window's manual overlay buttons, which the rest of the program also
-// uses as its operations for the desktop icons and for erasing.
+// uses as its operations for the desktop icons and for erasing; and the look
+// that "Show Text" shares with the Caps Lock announcement.
+#include <exception>
+
 #include "keymonitor/frm_osd.h"
 #include "overlay/cosd.h"
 
 namespace lumio {
+
+void frmOSD::paintAnnouncement(std::string_view text, bool show, FailedStep failedStep) {
+  const auto step = [failedStep](auto&& run) {
+    if (failedStep == FailedStep::GoesOn) return run();
+    try {
+      run();
+    } catch (const std::exception&) {
+    }
+  };
+  cOSD painter(platform_.screen);
+  step([&] { painter.Font()->Bold(kOverlayBold); });
+  step([&] { painter.Font()->Size(kAnnouncementSize); });
+  step([&] {
+    if (!show) return;
+    overlayPainted_ = true;
+    painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
+  });
+}
 
 void frmOSD::cmdHideIcons_Click() {
   platform_.icons.setVisible(false);
@@ -15,14 +36,7 @@ void frmOSD::cmdShowicons_Click() {
   iconsHiddenByUs_ = false;
 }
 
-void frmOSD::cmdShow_Click() {
-  cOSD painter(platform_.screen);
-  painter.Font()->Bold(kOverlayBold);
-  painter.Font()->Size(kAnnouncementSize);
-  const std::string text = platform_.window.text1();
-  overlayPainted_ = true;
-  painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);
-}
+void frmOSD::cmdShow_Click() { paintAnnouncement(platform_.window.text1(), true, FailedStep::GoesOn); }
 
 void frmOSD::cmdRemove_Click() {
   cOSD(platform_.screen).RemoveText();

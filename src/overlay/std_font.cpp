@@ -1,17 +1,10 @@
 #include "overlay/std_font.h"
 
-#include <cmath>
 #include <limits>
 
 #include "seam/failure.h"
 
 namespace lumio {
-
-void StdFont::SizePoints(double points) {
-  const double scaled = std::nearbyint(points * static_cast<double>(kSizeScale));
-  if (!(std::fabs(scaled) < 9.2e18)) throw failures::Overflow();
-  size_ = static_cast<std::int64_t>(scaled);
-}
 
 std::int32_t RoundFontSize(std::int64_t tenThousandths) {
   std::int64_t whole = tenThousandths / StdFont::kSizeScale;

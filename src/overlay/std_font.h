@@ -18,7 +18,6 @@ class StdFont {
 
   std::int64_t Size() const { return size_; }
   void Size(std::int64_t tenThousandthsOfAPoint) { size_ = tenThousandthsOfAPoint; }
-  void SizePoints(double points);
 
   // Setting Bold moves Weight to 700 or 400; reading it looks at Weight.
   Boolean Bold() const { return weight_ >= 550 ? kTrue : kFalse; }

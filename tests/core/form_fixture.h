@@ -21,16 +21,17 @@ class FormTest : public ::testing::Test {
   }
   void TearDown() override { bAllowShow = kFalse; }
 
+  void OpenKeyboardDevice() { form.OpenKeyboardDevice(); }
   // The state right after the introduction: device open, polling running.
   void StartPolling() {
-    form.OpenKeyboardDevice();
+    OpenKeyboardDevice();
     fake.window.setTimerEnabled(TimerName::tmrAbout, false);
     fake.window.setTimerEnabled(TimerName::Timer1, true);
   }
   Colour Key(int index) const { return fake.window.keyColour[static_cast<std::size_t>(index)]; }
   // The last list line handled, and its code.
-  std::int32_t KeyCode() const { return form.keyCode_; }
-  std::string_view KeyLine() const { return {form.keyLine_.data(), form.keyLineLength_}; }
+  std::int32_t KeyCode() const { return form.KeyCode; }
+  std::string_view KeyLine() const { return {form.KeyLine.data(), form.keyLineLength_}; }
 };
 
 }  // namespace lumio::testing

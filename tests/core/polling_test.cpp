@@ -166,7 +166,7 @@ class KeyClick : public FormTest {
  protected:
   void SetUp() override {
     FormTest::SetUp();
-    form.OpenKeyboardDevice();
+    OpenKeyboardDevice();
   }
 };
 

@@ -114,7 +114,7 @@ TEST_F(Lifetime, ASecondInstanceLeavesNoTrace) {
   fake.instance.other = true;
   bool looped = false;
   fake.window.eventLoop = [&] { looped = true; };
-  EXPECT_EQ(form.Run(), 0);
+  EXPECT_EQ(form.run(), 0);
   EXPECT_FALSE(looped);
   EXPECT_FALSE(fake.window.shown);
   EXPECT_TRUE(fake.icons.calls.empty());
@@ -129,7 +129,7 @@ TEST_F(Lifetime, ClosingDuringTheIntroductionGivesTheDesktopBack) {
     EXPECT_TRUE(fake.window.shown);
     fake.window.advance(3000);  // then the user closes the window
   };
-  EXPECT_EQ(form.Run(), 0);
+  EXPECT_EQ(form.run(), 0);
   EXPECT_TRUE(fake.icons.visible);
   EXPECT_TRUE(fake.screen.visible().empty());
 }
@@ -137,7 +137,7 @@ TEST_F(Lifetime, ClosingDuringTheIntroductionGivesTheDesktopBack) {
 TEST_F(Lifetime, ClosingLaterChangesNothingMoreUnlessTextIsShowing) {
   fake.writeList("58\r\n");
   fake.window.eventLoop = [&] { fake.window.advance(9000); };
-  form.Run();
+  form.run();
   EXPECT_EQ(fake.screen.repaintsAfterDraw.size(), 1u);  // the introduction's own erase only
   EXPECT_EQ(fake.icons.calls, (std::vector<bool>{false, true}));
 }
@@ -152,7 +152,7 @@ TEST_F(Lifetime, EndingWithAnAnnouncementOnScreenErasesIt) {
     fake.window.advance(800);  // painted, not yet erased
     EXPECT_EQ(fake.screen.visible().size(), 1u);
   };
-  form.Run();
+  form.run();
   EXPECT_TRUE(fake.screen.visible().empty());
 }
 
@@ -162,7 +162,7 @@ TEST_F(Lifetime, UncaughtFailureDuringTheIntroductionStillRestores) {
     fake.window.advance(7000);  // the introduction's erase fails: uncaught
     fake.screen.repaintFailure.reset();
   };
-  EXPECT_NE(form.Run(), 0);
+  EXPECT_NE(form.run(), 0);
   ASSERT_EQ(fake.window.messages.size(), 1u);
   EXPECT_EQ(fake.window.messages[0].text.rfind("Run-time error '-2147024890'", 0), 0u);
   EXPECT_TRUE(fake.icons.visible);
@@ -174,7 +174,7 @@ TEST_F(Lifetime, WhatEscapesTheEventLoopComesOutAfterTheDesktopIsGivenBack) {
     fake.window.advance(3000);  // icons hidden, banner painted
     throw 42;                   // from an event, past everything the form catches
   };
-  EXPECT_THROW(form.Run(), int);
+  EXPECT_THROW(form.run(), int);
   EXPECT_TRUE(fake.icons.visible);
   EXPECT_TRUE(fake.screen.visible().empty());
 
@@ -193,7 +193,7 @@ TEST_F(Lifetime, KeyClickWithoutAListEndsAndRestores) {
     form.keyClicked(30);
     fake.window.advance(10000);  // nothing more is delivered
   };
-  form.Run();
+  form.run();
   EXPECT_TRUE(fake.window.ended);
   EXPECT_EQ(fake.window.ticksOf(TimerName::tmrAbout), 0);
   EXPECT_TRUE(fake.icons.visible);

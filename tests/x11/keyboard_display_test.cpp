@@ -144,8 +144,8 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   frmOSD form(backend->platform);
   CountingEvents events(&form);
   backend->window.createWindow(frmOSDLayout(), events);
-  WriteDefaultKeyList(backend->environment.listFiles(), form.KeyListPath());
-  form.OpenKeyboardDevice();
+  WriteDefaultKeyList(backend->environment.listFiles(), backend->environment.programDirectory() / kKeyListName);
+  backend->keyboard.open(0);
   backend->window.showWindow();
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   LoopDeadline deadline(backend->window, 20.0);

@@ -29,7 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     Win32ProgramEnvironment environment;
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instanceGuard, environment};
     lumio::frmOSD form(platform);
-    return form.Run();
+    return form.run();
   } catch (...) {
     // Only what the window itself could not report gets here.
     MessageBoxA(nullptr, lumio::EscapedErrorText(std::current_exception()).c_str(),

@@ -43,7 +43,7 @@ int main() {
     X11ProgramEnvironment environment;
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
     lumio::frmOSD form(platform);
-    return form.Run();
+    return form.run();
   } catch (...) {
     // Only what the window itself could not report gets here.
     const std::string text = lumio::EscapedErrorText(std::current_exception());
