@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
@@ -40,6 +41,16 @@ class TempProgramEnvironment final : public ProgramEnvironment {
  private:
   lumio::testing::TempFolder folder_{"lumio-x11"};
   X11ProgramEnvironment real_;
+};
+
+// The windows now showing text, oldest first.
+class ScreenSurfaceProbe {
+ public:
+  static std::vector<Window> TextWindows(const X11ScreenSurface& screen) {
+    std::vector<Window> windows;
+    for (const auto& text : screen.texts_) windows.push_back(text->window());
+    return windows;
+  }
 };
 
 // What the window is made of, read from the inside.

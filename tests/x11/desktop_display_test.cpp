@@ -176,7 +176,7 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
     return xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH) > 3000;
   }, 5s));
   const int whole = xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH);
-  const std::vector<::Window> texts = backend->screen.textWindows();
+  const std::vector<::Window> texts = ScreenSurfaceProbe::TextWindows(backend->screen);
   ASSERT_EQ(texts.size(), 1u);
 
   // Unmanaged, deaf to the pointer, on top; with a compositing manager on a
@@ -232,7 +232,7 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
     return xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH) == 0;
   }, 3s);
   EXPECT_TRUE(erased) << xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH) << " green pixels left";
-  EXPECT_TRUE(backend->screen.textWindows().empty());
+  EXPECT_TRUE(ScreenSurfaceProbe::TextWindows(backend->screen).empty());
   EXPECT_EQ(XGetWindowAttributes(dpy, texts[0], &attributes), 0) << "the text's window outlived the erase";
   xs.destroyWindow(beneath);
 }
@@ -252,7 +252,7 @@ TEST_F(DesktopTest, ATextOnlyPartlyOnTheScreenGetsAWindowOneWithNothingToShowDoe
                         Case{250, 300, "   ", 0}}) {
     backend->screen.drawText(font, c.x, c.y, 65280, c.text);
     XSync(backend->display, False);
-    EXPECT_EQ(backend->screen.textWindows().size(), c.windows) << c.x << ", " << c.y << " \"" << c.text << "\"";
+    EXPECT_EQ(ScreenSurfaceProbe::TextWindows(backend->screen).size(), c.windows) << c.x << ", " << c.y << " \"" << c.text << "\"";
     backend->screen.repaintAll();
   }
 }

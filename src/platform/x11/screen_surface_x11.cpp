@@ -95,12 +95,6 @@ void X11ScreenSurface::drawText(const FontRequest& request, std::int32_t x, std:
   XFlush(display_);
 }
 
-std::vector<Window> X11ScreenSurface::textWindows() const {
-  std::vector<Window> windows;
-  for (const auto& text : texts_) windows.push_back(text->window());
-  return windows;
-}
-
 void X11ScreenSurface::removeTexts() {
   watchStacking(false);
   texts_.clear();
