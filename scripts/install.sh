@@ -241,26 +241,26 @@ install() {
     froms+=("$stage/root/share/applications/lumio-capslock.desktop") tos+=("$autostart_entry")
   fi
 
+  # Nothing is written before it is clear that nothing is in the way. The
+  # folders it makes, outermost first, are listed too, to be removed again
+  # once empty.
   for to in "${tos[@]}"; do
     if { [ -e "$to" ] || [ -L "$to" ]; } && ! ours "$to"; then in_the_way+=("$to"); fi
-  done
-  if [ ${#in_the_way[@]} -gt 0 ]; then
-    printf 'install.sh: not installed, since this script did not put these here (or they changed since):\n' >&2
-    printf '  %s\n' "${in_the_way[@]}" >&2
-    die "move them away (or remove them, if an earlier version of this script installed them) and try again"
-  fi
-
-  # The folders it makes are listed too, to be removed again once empty.
-  for to in "${tos[@]}"; do
     folder=$(dirname "$to") missing=()
     while [ ! -e "$folder" ] && [ ! -L "$folder" ]; do
       missing=("$folder" "${missing[@]}")
       folder=$(dirname "$folder")
     done
-    for folder in "${missing[@]}"; do
-      mkdir -- "$folder"
-      lines+=("folder $folder")
-    done
+    [ -d "$folder" ] || in_the_way+=("$folder")
+    for folder in "${missing[@]}"; do lines+=("folder $folder"); done
+  done
+  if [ ${#in_the_way[@]} -gt 0 ]; then
+    printf 'install.sh: nothing installed: these are in the way, and this script did not put them there (or they changed since):\n' >&2
+    printf '  %s\n' "${in_the_way[@]}" | sort -u >&2
+    die "move them away (or remove them, if an earlier version of this script installed them) and try again"
+  fi
+  for line in "${lines[@]}"; do
+    [ -d "${line#folder }" ] || mkdir -- "${line#folder }"
   done
   for i in "${!tos[@]}"; do lines+=("$(fingerprint "${froms[$i]}") ${tos[$i]}"); done
 
