@@ -16,22 +16,10 @@ for tool in Xvfb openbox picom xprop xterm; do
 done
 
 export LUMIO_DESKTOP=openbox+picom
-# Xvfb picks a free display itself and names it: other test runs may be
-# starting servers on this machine at the same moment.
+# shellcheck source=scripts/private-xvfb.sh
+. "$(dirname "$0")/private-xvfb.sh"
+start_private_xvfb || exit 1
 scratch=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-  [ -s "$scratch/display" ] && break
-  sleep 0.05
-done
-if [ ! -s "$scratch/display" ]; then
-  echo "on-desktop.sh: Xvfb did not start:"
-  cat "$scratch/xvfb.log"
-  kill $server 2>/dev/null
-  exit 1
-fi
-export DISPLAY=:$(head -n1 "$scratch/display")
 
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
@@ -43,7 +31,7 @@ for _ in 1 2 3; do
   sleep 0.3
   kill -0 $compositor 2>/dev/null && break
 done
-trap 'kill $wm $compositor 2>/dev/null; wait $wm $compositor 2>/dev/null; kill $server; wait $server; rm -rf "$scratch"' EXIT
+trap 'kill $wm $compositor 2>/dev/null; wait $wm $compositor 2>/dev/null; stop_private_xvfb; rm -rf "$scratch"' EXIT
 
 # openbox is ready once it names its check window on the root; the tests
 # wait for picom's selection themselves.
