@@ -7,7 +7,9 @@
 
 #include "keymonitor/form_layout.h"
 #include "platform/x11/colours.h"
+#include "platform/x11/frame_extents.h"
 #include "platform/x11/key_codes.h"
+#include "platform/x11/monitors_x11.h"
 #include "platform/x11/text_rules.h"
 
 namespace lumio::x11 {
@@ -90,6 +92,32 @@ TEST(KeyCodeTable, KeymapBitsBecomeDownBytesAndCapsLockIsWhatTheLayoutSays) {
     EXPECT_EQ(down, c.expected) << c.layout;
   }
   EXPECT_EQ(KeysAtCapsLockPlace(), set({66}));
+}
+
+TEST(Monitors, TheScreenIsThePrimaryMonitorElseTheFirstElseTheRoot) {
+  const ScreenArea root{0, 0, 2304, 1024};
+  const Monitor left{{0, 0, 1024, 768}, false}, right{{1024, 0, 1280, 1024}, true};
+  const Monitor empty{{5, 5, 0, 0}, true};
+  const struct {
+    std::vector<Monitor> monitors;
+    ScreenArea expected;
+  } cases[] = {
+      {{left, right}, right.area},
+      {{right, left}, right.area},
+      {{left, {right.area, false}}, left.area},
+      {{empty, left}, left.area},
+      {{empty}, root},
+      {{}, root},
+  };
+  for (const auto& c : cases) {
+    const ScreenArea chosen = ChooseScreen(c.monitors, root);
+    EXPECT_EQ((std::vector<int>{chosen.x, chosen.y, chosen.width, chosen.height}),
+              (std::vector<int>{c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
+  }
+  // Centred with its frame on the monitor: the window's own corner inside the frame.
+  const Position placed = CentredClientPosition(right.area, 290, 2, FrameExtents{1, 1, 20, 1});
+  EXPECT_EQ(placed.x, 1024 + (1280 - 292) / 2 + 1);
+  EXPECT_EQ(placed.y, (1024 - 23) / 2 + 20);
 }
 
 TEST(ColourResolution, RgbValuesAreRedInTheLowByte) {
