@@ -23,6 +23,9 @@ packages=(
   # (window manager, compositing manager, a terminal) and a count of the
   # server's resources per client
   libxext-dev libxrender-dev libxres-dev openbox picom xterm
+  # monitors (RandR 1.5) and keyboard layouts (XKB) as the user has them,
+  # and the tools the tests set them up with
+  libxrandr-dev x11-xserver-utils x11-xkb-utils xkb-data
   # checks that the window icon header matches the icon drawing
   python3
   # the packages and their tests: .deb dependencies, lintian, desktop entries, the zip

@@ -23,7 +23,7 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
   "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
   -DLUMIO_BUILD_BENCH=OFF -DLUMIO_WIN32_BUILD_DIR=/nonexistent \
   -DLUMIO_WEBSITE=https://lumio.invalid/other >/dev/null
-cmake --build build/asan -j "$jobs" --target core_tests x11_rules_tests x11_display_tests
+cmake --build build/asan -j "$jobs" --target core_tests x11_rules_tests x11_display_tests x11_own_server_tests
 # The fuzzer runs beside the display tests, which mostly wait on timers.
 mkdir -p build/fuzz
 rm -f build/fuzz/last-run.status

@@ -16,6 +16,7 @@
 
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
+#include "keymonitor/key_list.h"
 #include "platform/x11/desktop_icons_x11.h"
 #include "platform/x11/instance_guard_x11.h"
 #include "platform/x11/keyboard_x11.h"
@@ -101,6 +102,22 @@ class CountingEvents final : public WindowEvents {
   WindowEvents* forward_;
 };
 
+// The real screen surface, with a list of the texts painted through it.
+class RecordingScreen final : public ScreenSurface {
+ public:
+  explicit RecordingScreen(ScreenSurface& real) : real_(real) {}
+  void drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour,
+                std::string_view text) override {
+    texts.emplace_back(text);
+    real_.drawText(font, x, y, colour, text);
+  }
+  void repaintAll() override { real_.repaintAll(); }
+  std::vector<std::string> texts;
+
+ private:
+  ScreenSurface& real_;
+};
+
 struct RealBackend {
   Display* display = SharedDisplay();
   X11WindowSystem window{display};
@@ -111,6 +128,28 @@ struct RealBackend {
   X11InstanceGuard instance{display, "_LUMIO_CAPSLOCK_TEST_INSTANCE"};
   TempProgramEnvironment environment;
   Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
+};
+
+// The form loaded and polling the real keyboard, its introduction ended at
+// once, with the texts it paints from then on recorded.
+struct PollingForm {
+  explicit PollingForm(RealBackend& backend)
+      : screen(backend.screen),
+        platform{backend.window, backend.keyboard, backend.lockKeys, screen,
+                 backend.icons,  backend.instance, backend.environment},
+        form(platform),
+        events(&form) {
+    backend.window.createWindow(frmOSDLayout(), events);
+    WriteDefaultKeyList(backend.environment.listFiles(), backend.environment.programDirectory() / kKeyListName);
+    form.Form_Load();
+    form.tmrAbout_Timer();
+    screen.texts.clear();
+    backend.window.showWindow();
+  }
+  RecordingScreen screen;
+  Platform platform;
+  frmOSD form;
+  CountingEvents events;
 };
 
 // Runs FLTK's loop until the condition holds or the time is up.

@@ -3,10 +3,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "keymonitor/form_layout.h"
 #include "platform/x11/colours.h"
+#include "platform/x11/frame_extents.h"
 #include "platform/x11/key_codes.h"
+#include "platform/x11/monitors_x11.h"
 #include "platform/x11/text_rules.h"
 
 namespace lumio::x11 {
@@ -57,18 +60,64 @@ TEST(KeyCodeTable, CodesWithoutACounterpartGiveZero) {
   EXPECT_EQ(XKeycodeFromDik(255), 0);
 }
 
-TEST(KeyCodeTable, KeymapBitsBecomeDownBytesAndNothingElse) {
-  char keys[32] = {};
-  keys[66 / 8] = static_cast<char>(keys[66 / 8] | (1 << (66 % 8)));     // Caps Lock
-  keys[133 / 8] = static_cast<char>(keys[133 / 8] | (1 << (133 % 8)));  // left Windows
-  keys[255 / 8] = static_cast<char>(keys[255 / 8] | (1 << (255 % 8)));  // no counterpart
-  KeyboardState state;
-  state.fill(7);  // stale bytes from an earlier snapshot must go
-  TranslateKeymap(keys, state);
-  for (std::size_t i = 0; i < state.size(); ++i) {
-    const int expected = (i == 58 || i == 219) ? 128 : 0;
-    EXPECT_EQ(state[i], expected) << "byte " << i;
+TEST(KeyCodeTable, KeymapBitsBecomeDownBytesAndCapsLockIsWhatTheLayoutSays) {
+  const auto set = [](std::initializer_list<int> codes) {
+    KeycodeSet keys;
+    for (int code : codes) keys.set(static_cast<std::size_t>(code));
+    return keys;
+  };
+  const struct {
+    const char* layout;
+    KeycodeSet capsLock;
+    std::vector<int> down;  // X key codes
+    std::vector<int> expected;  // DirectInput codes
+  } cases[] = {
+      {"as placed", KeysAtCapsLockPlace(), {66, 133, 255}, {58, 219}},  // 255 has no counterpart
+      {"ctrl:nocaps", {}, {66, 37}, {29}},                              // Caps Lock's place is nothing
+      {"caps:swapescape, Esc's place", set({9}), {9}, {58}},
+      {"caps:swapescape, Caps Lock's place", set({9}), {66}, {}},
+      {"Caps Lock on two keys", set({9, 66}), {9, 66, 38}, {30, 58}},
+  };
+  for (const auto& c : cases) {
+    char keys[32] = {};
+    for (int code : c.down) keys[code / 8] = static_cast<char>(keys[code / 8] | (1 << (code % 8)));
+    KeyboardState state;
+    state.fill(7);  // stale bytes from an earlier snapshot must go
+    TranslateKeymap(keys, c.capsLock, state);
+    std::vector<int> down;
+    for (std::size_t i = 0; i < state.size(); ++i) {
+      if (state[i] != 0) down.push_back(static_cast<int>(i));
+      EXPECT_TRUE(state[i] == 0 || state[i] == 128) << c.layout << ", byte " << i;
+    }
+    EXPECT_EQ(down, c.expected) << c.layout;
   }
+  EXPECT_EQ(KeysAtCapsLockPlace(), set({66}));
+}
+
+TEST(Monitors, TheScreenIsThePrimaryMonitorElseTheFirstElseTheRoot) {
+  const ScreenArea root{0, 0, 2304, 1024};
+  const Monitor left{{0, 0, 1024, 768}, false}, right{{1024, 0, 1280, 1024}, true};
+  const Monitor empty{{5, 5, 0, 0}, true};
+  const struct {
+    std::vector<Monitor> monitors;
+    ScreenArea expected;
+  } cases[] = {
+      {{left, right}, right.area},
+      {{right, left}, right.area},
+      {{left, {right.area, false}}, left.area},
+      {{empty, left}, left.area},
+      {{empty}, root},
+      {{}, root},
+  };
+  for (const auto& c : cases) {
+    const ScreenArea chosen = ChooseScreen(c.monitors, root);
+    EXPECT_EQ((std::vector<int>{chosen.x, chosen.y, chosen.width, chosen.height}),
+              (std::vector<int>{c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
+  }
+  // Centred with its frame on the monitor: the window's own corner inside the frame.
+  const Position placed = CentredClientPosition(right.area, 290, 2, FrameExtents{1, 1, 20, 1});
+  EXPECT_EQ(placed.x, 1024 + (1280 - 292) / 2 + 1);
+  EXPECT_EQ(placed.y, (1024 - 23) / 2 + 20);
 }
 
 TEST(ColourResolution, RgbValuesAreRedInTheLowByte) {

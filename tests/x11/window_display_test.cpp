@@ -8,6 +8,7 @@
 #include <FL/fl_ask.H>
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <csignal>
 #include <stdexcept>
 
@@ -111,8 +112,14 @@ TEST_F(WindowTest, UnderAWindowManagerTheWindowIsCentredWithItsFrame) {
 
 TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
   backend->window.createWindow(frmOSDLayout(), events);
-  Fl_Window* window = Inside(backend->window).window();
+  Fl_Window* top = Inside(backend->window).window();
   const int dpi = Inside(backend->window).dpi();
+  // The controls sit in an area of the client's size that clips them.
+  ASSERT_EQ(top->children(), 1);
+  Fl_Window* window = top->child(0)->as_window();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ((std::vector<int>{window->x(), window->y(), window->w(), window->h()}),
+            (std::vector<int>{0, 0, top->w(), top->h()}));
   ASSERT_EQ(window->children(), kKeyButtonCount + 6);
 
   int previousTab = -1;
@@ -144,6 +151,31 @@ TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
     EXPECT_NE(button->image(), nullptr) << pictured;
     EXPECT_TRUE(button->label() == nullptr || button->label()[0] == '\0') << pictured;
   }
+}
+
+TEST_F(WindowTest, MadeLargerFromOutsideItShowsOnlyItsColour) {
+  XScreen xs;
+  backend->window.createWindow(frmOSDLayout(), events);
+  backend->window.showWindow();
+  const auto xid = static_cast<Window>(backend->window.nativeHandle());
+  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+  backend->window.setKeyBackColor(0, kYellow);  // the "Esc" key in the top row, where it would show first
+
+  // What a tiling window manager does, whatever the window's size hints say.
+  constexpr int kWidth = 600, kHeight = 400;
+  XResizeWindow(xs.display(), xid, kWidth, kHeight);
+  xs.sync();
+  const Fl_Window* window = Inside(backend->window).window();
+  ASSERT_TRUE(PumpUntil([&] { return window->w() == kWidth && window->h() == kHeight; }, 5s));
+  PumpFor(200ms);  // every exposure painted
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(xs.display(), xid, xs.root(), 0, 0, &x, &y, &child);
+  const lumio::testing::ScreenImage shot = xs.grab(x, y, kWidth, kHeight);
+  const long others = std::count_if(shot.pixels.begin(), shot.pixels.end(), [](const lumio::testing::Rgb& c) {
+    return c.r != 240 || c.g != 240 || c.b != 240;  // the window's colour, system colour 15
+  });
+  EXPECT_EQ(others, 0) << "pixels of another colour: a control shows";
 }
 
 TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {

@@ -89,11 +89,10 @@ FrameExtents RequestFrameExtents(Display* display, Window window, std::chrono::m
   return frame;
 }
 
-Position CentredFramePosition(int screenWidth, int screenHeight, int clientWidth, int clientHeight,
-                              const FrameExtents& frame) {
+Position CentredClientPosition(const ScreenArea& area, int clientWidth, int clientHeight, const FrameExtents& frame) {
   const int outerWidth = clientWidth + frame.left + frame.right;
   const int outerHeight = clientHeight + frame.top + frame.bottom;
-  return {(screenWidth - outerWidth) / 2, (screenHeight - outerHeight) / 2};
+  return {area.x + (area.width - outerWidth) / 2 + frame.left, area.y + (area.height - outerHeight) / 2 + frame.top};
 }
 
 }  // namespace lumio::x11

@@ -6,6 +6,8 @@
 
 #include <chrono>
 
+#include "platform/x11/monitors_x11.h"
+
 namespace lumio::x11 {
 
 struct FrameExtents {
@@ -22,10 +24,10 @@ struct Position {
 // none answers in time.
 FrameExtents RequestFrameExtents(Display* display, Window window, std::chrono::milliseconds patience);
 
-// The position to ask for so that the window with its frame is centred on
-// a screen of that size: with the usual north-west gravity the window
-// manager puts the frame's top-left corner where the window asks to be.
-Position CentredFramePosition(int screenWidth, int screenHeight, int clientWidth, int clientHeight,
-                              const FrameExtents& frame);
+// Where the window itself goes so that it is centred on the area with its
+// frame. The window asks for static gravity: a window manager frames it
+// where it is, and one that starts later or takes over frames it there
+// again instead of moving it by the frame's thickness.
+Position CentredClientPosition(const ScreenArea& area, int clientWidth, int clientHeight, const FrameExtents& frame);
 
 }  // namespace lumio::x11

@@ -7,6 +7,7 @@ namespace lumio::x11 {
 namespace {
 
 constexpr int kEvdevOffset = 8;
+constexpr int kCapsLockDik = 58;
 
 struct Extended {
   int evdev;
@@ -94,14 +95,25 @@ int XKeycodeFromDik(int dik) {
   return 0;
 }
 
-void TranslateKeymap(const char (&keys)[32], KeyboardState& state) {
+KeycodeSet KeysAtCapsLockPlace() {
+  KeycodeSet keys;
+  for (std::size_t code = 0; code < kTable.size(); ++code) keys[code] = kTable[code] == kCapsLockDik;
+  return keys;
+}
+
+void TranslateKeymap(const char (&keys)[32], const KeycodeSet& capsLock, KeyboardState& state) {
   state.fill(0);
   for (int byte = 0; byte < 32; ++byte) {
     const auto bits = static_cast<unsigned char>(keys[byte]);
     if (bits == 0) continue;
     for (int bit = 0; bit < 8; ++bit) {
       if ((bits & (1u << bit)) == 0) continue;
-      const int dik = kTable[static_cast<std::size_t>(byte * 8 + bit)];
+      const auto code = static_cast<std::size_t>(byte * 8 + bit);
+      int dik = kTable[code];
+      if (capsLock[code])
+        dik = kCapsLockDik;
+      else if (dik == kCapsLockDik)
+        dik = 0;  // Caps Lock's place, made something else
       if (dik != 0) state[static_cast<std::size_t>(dik)] = 128;
     }
   }

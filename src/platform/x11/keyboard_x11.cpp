@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -19,40 +20,62 @@ X11KeyboardDevice::~X11KeyboardDevice() = default;
 void X11KeyboardDevice::open(NativeHandle /*window*/) {
   open_ = false;
   raw_.reset();
+  capsLockAtOpen_.reset();
   if (display_ == nullptr) throw failures::DeviceIoError();
-  if (source_ == Source::RawEvents) {
-    std::string whyNot;
-    raw_ = RawKeyEvents::Open(DisplayString(display_), whyNot);
-    if (raw_ == nullptr)
-      std::fprintf(stderr, "lumio-capslock: %s; asking the server for the whole keyboard on every poll instead\n",
-                   whyNot.c_str());
+  std::string whyNot;
+  raw_ = RawKeyEvents::Open(DisplayString(display_), source_ == Source::RawEvents, whyNot);
+  if (!whyNot.empty())
+    std::fprintf(stderr, "lumio-capslock: %s; asking the server for the whole keyboard on every poll instead\n",
+                 whyNot.c_str());
+  if (raw_ == nullptr) {
+    capsLockAtOpen_ = std::make_unique<CapsLockKeys>();
+    capsLockAtOpen_->read(display_, false);
   }
   open_ = true;
 }
 
 void X11KeyboardDevice::getState(KeyboardState& state) {
   if (!open_) throw failures::ObjectNotSet();
-  if (raw_ != nullptr) {
-    raw_->applyArrived();
-    TranslateKeymap(raw_->keys(), state);
-    return;
-  }
   char keys[32] = {};
-  XQueryKeymap(display_, keys);
-  TranslateKeymap(keys, state);
+  if (raw_ != nullptr) raw_->applyArrived();
+  if (raw_ != nullptr && raw_->hasRawKeys())
+    raw_->takeForPoll(keys);
+  else
+    XQueryKeymap(display_, keys);
+  TranslateKeymap(keys, capsLockKeys(), state);
+}
+
+void X11KeyboardDevice::keysDown(char (&keys)[32]) {
+  if (raw_ != nullptr) raw_->applyArrived();
+  if (raw_ != nullptr && raw_->hasRawKeys())
+    std::copy(std::begin(raw_->keys()), std::end(raw_->keys()), std::begin(keys));
+  else
+    XQueryKeymap(display_, keys);
+}
+
+// Only while open: then one of the two is there.
+const KeycodeSet& X11KeyboardDevice::capsLockKeys() const {
+  return raw_ != nullptr ? raw_->capsLockKeys() : capsLockAtOpen_->keycodes();
 }
 
 bool X11KeyboardDevice::keyDown(int xKeycode) {
   if (xKeycode <= 0 || xKeycode > 255 || display_ == nullptr) return false;
-  char queried[32] = {};
-  const char* keys = queried;
-  if (raw_ != nullptr) {
-    raw_->applyArrived();
-    keys = raw_->keys();
-  } else {
-    XQueryKeymap(display_, queried);
-  }
+  char keys[32] = {};
+  keysDown(keys);
   return (static_cast<unsigned char>(keys[xKeycode / 8]) & (1u << (xKeycode % 8))) != 0;
+}
+
+bool X11KeyboardDevice::capsLockHeld() {
+  if (display_ == nullptr) return false;
+  char keys[32] = {};
+  keysDown(keys);
+  // Before the device opens, the layout is read for this one question.
+  CapsLockKeys unopened;
+  if (!open_) unopened.read(display_, false);
+  const KeycodeSet& caps = open_ ? capsLockKeys() : unopened.keycodes();
+  for (std::size_t code = 0; code < caps.size(); ++code)
+    if (caps[code] && (static_cast<unsigned char>(keys[code / 8]) & (1u << (code % 8))) != 0) return true;
+  return false;
 }
 
 namespace {
@@ -83,6 +106,10 @@ LockKeyState X11LockKeySource::state(LockKey key) {
   result.on = XkbGetNamedIndicator(display_, XInternAtom(display_, names.indicator, False), nullptr, &on, nullptr,
                                    nullptr) &&
               on;
+  if (key == LockKey::Caps) {
+    result.held = keyboard_.capsLockHeld();
+    return result;
+  }
   // Whichever key the layout puts the lock on; the usual one if none.
   int keycode = XKeysymToKeycode(display_, names.keysym);
   if (keycode == 0) keycode = XKeycodeFromDik(names.dik);

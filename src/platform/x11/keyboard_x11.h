@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include "platform/x11/caps_lock_keys.h"
+
 namespace lumio::x11 {
 
 class RawKeyEvents;
@@ -31,18 +33,27 @@ class X11KeyboardDevice final : public KeyboardDevice {
   // Fails only without a display connection.
   void open(NativeHandle window) override;
   // No request to the server while raw events are coming in: the events
-  // that have arrived are applied and the map is copied.
+  // that have arrived are applied and the map is copied. A key pressed and
+  // released since the last snapshot is down in this one.
   void getState(KeyboardState& state) override;
 
   // Whether the key with this X key code is down now, from the same map
   // (the server's own before the device is open).
   bool keyDown(int xKeycode);
+  // Whether a key that the snapshot reads as Caps Lock (58) is down now.
+  bool capsLockHeld();
 
  private:
+  // The keys down now, in XQueryKeymap's form.
+  void keysDown(char (&keys)[32]);
+  const KeycodeSet& capsLockKeys() const;
+
   Display* display_;
   Source source_;
   bool open_ = false;
   std::unique_ptr<RawKeyEvents> raw_;
+  // Without a connection of our own: the layout as it was at open.
+  std::unique_ptr<CapsLockKeys> capsLockAtOpen_;
 };
 
 class X11LockKeySource final : public LockKeySource {
@@ -50,7 +61,8 @@ class X11LockKeySource final : public LockKeySource {
   X11LockKeySource(Display* display, X11KeyboardDevice& keyboard) : display_(display), keyboard_(keyboard) {}
 
   // On: the server's keyboard indicator of that name (one request). Held:
-  // the key the layout puts the lock on is down in the keyboard's map.
+  // the key the layout puts the lock on is down in the keyboard's map; for
+  // Caps Lock, a key the snapshot reads as 58.
   LockKeyState state(LockKey key) override;
 
  private:

@@ -6,7 +6,7 @@
 
 namespace lumio::x11 {
 
-std::unique_ptr<RawKeyEvents> RawKeyEvents::Open(const char* displayName, std::string& whyNot) {
+std::unique_ptr<RawKeyEvents> RawKeyEvents::Open(const char* displayName, bool rawKeys, std::string& whyNot) {
   Display* display = XOpenDisplay(displayName);
   if (display == nullptr) {
     whyNot = "cannot open a second connection to the X display";
@@ -17,18 +17,23 @@ std::unique_ptr<RawKeyEvents> RawKeyEvents::Open(const char* displayName, std::s
   // every client that asks, also while another one holds a grab. It
   // answers with the highest version both sides know.
   int major = 2, minor = 2;
-  if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError)) {
-    whyNot = "the X server has no XInput extension";
-  } else if (XIQueryVersion(display, &major, &minor) != Success || major < 2) {
-    whyNot = "the X server's XInput is older than 2.0";
-  } else {
-    return std::unique_ptr<RawKeyEvents>(new RawKeyEvents(display, opcode));
+  if (rawKeys) {
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError))
+      whyNot = "the X server has no XInput extension";
+    else if (XIQueryVersion(display, &major, &minor) != Success || major < 2)
+      whyNot = "the X server's XInput is older than 2.0";
+    if (!whyNot.empty()) opcode = 0;
   }
-  XCloseDisplay(display);
-  return nullptr;
+  return std::unique_ptr<RawKeyEvents>(new RawKeyEvents(display, opcode));
 }
 
 RawKeyEvents::RawKeyEvents(Display* display, int opcode) : display_(display), opcode_(opcode) {
+  capsLock_.read(display_, true);
+  if (opcode_ != 0) selectRawKeys();
+  Fl::add_fd(ConnectionNumber(display_), OnReadable, this);
+}
+
+void RawKeyEvents::selectRawKeys() {
   const Window root = DefaultRootWindow(display_);
   unsigned char keyBits[XIMaskLen(XI_LASTEVENT)] = {};
   XISetMask(keyBits, XI_RawKeyPress);
@@ -42,7 +47,6 @@ RawKeyEvents::RawKeyEvents(Display* display, int opcode) : display_(display), op
   // Asked after the selection on the same connection, so every change
   // after this reading arrives as an event.
   reseed();
-  Fl::add_fd(ConnectionNumber(display_), OnReadable, this);
 }
 
 RawKeyEvents::~RawKeyEvents() {
@@ -68,9 +72,24 @@ void RawKeyEvents::applyQueued() {
     XNextEvent(display_, &event);
     apply(event);
   }
+  capsLock_.refresh();
+}
+
+void RawKeyEvents::takeForPoll(char (&keys)[32]) {
+  for (int i = 0; i < 32; ++i) {
+    keys[i] = static_cast<char>(keys_[i] | pressedSincePoll_[i]);
+    pressedSincePoll_[i] = 0;
+  }
+}
+
+bool RawKeyEvents::tapPending() const {
+  for (int i = 0; i < 32; ++i)
+    if ((pressedSincePoll_[i] & ~keys_[i]) != 0) return true;
+  return false;
 }
 
 void RawKeyEvents::apply(XEvent& event) {
+  if (capsLock_.handle(event)) return;
   XGenericEventCookie& cookie = event.xcookie;
   if (cookie.type != GenericEvent || cookie.extension != opcode_) return;
   if (cookie.evtype == XI_HierarchyChanged) {
@@ -85,6 +104,8 @@ void RawKeyEvents::apply(XEvent& event) {
     char& byte = keys_[keycode / 8];
     const auto bit = static_cast<char>(1u << (keycode % 8));
     byte = static_cast<char>(cookie.evtype == XI_RawKeyPress ? (byte | bit) : (byte & ~bit));
+    char& pressed = pressedSincePoll_[keycode / 8];
+    if (cookie.evtype == XI_RawKeyPress) pressed = static_cast<char>(pressed | bit);
   }
   XFreeEventData(display_, &cookie);
 }

@@ -3,9 +3,12 @@
 #include <FL/Fl.H>
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "platform/x11/monitors_x11.h"
 #include "platform/x11/text_rules.h"
 #include "platform/x11/x11_display.h"
 
@@ -34,6 +37,12 @@ XftFont* OpenAtPixelSize(Display* display, int screen, const FontRequest& reques
   XftFont* font = XftFontOpenPattern(display, match);  // owns the match from here on
   if (font == nullptr) FcPatternDestroy(match);
   return font;
+}
+
+// A position on the screen as one on the root window, kept within int.
+int OnRoot(int origin, std::int32_t position) {
+  return static_cast<int>(std::clamp<long long>(0LL + origin + position, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
 }
 
 // Every window of the tree below parent, depth first.
@@ -86,7 +95,11 @@ void X11ScreenSurface::drawText(const FontRequest& request, std::int32_t x, std:
     argbLookedUp_ = true;
     argb = argb_;
   }
-  auto window = std::make_unique<TextWindow>(display_, screen, font, request, x, y, colour, text, argb);
+  // Positions count from the primary monitor's top-left corner, as they
+  // count from the desktop's (0, 0) on Windows.
+  const ScreenArea primary = PrimaryMonitor(display_);
+  auto window = std::make_unique<TextWindow>(display_, screen, font, request, OnRoot(primary.x, x),
+                                             OnRoot(primary.y, y), colour, text, argb);
   XftFontClose(display_, font);
   if (window->window() != 0) {
     texts_.push_back(std::move(window));

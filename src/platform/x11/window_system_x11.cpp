@@ -26,6 +26,7 @@
 
 #include "platform/x11/colours.h"
 #include "platform/x11/frame_extents.h"
+#include "platform/x11/monitors_x11.h"
 #include "platform/x11/text_rules.h"
 #include "platform/x11/window_icon_pixels.h"
 #include "platform/x11/x11_display.h"
@@ -127,14 +128,7 @@ class MainWindow final : public Fl_Window {
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, xid, &deleteWindow, 1);
 
-    XSizeHints* size = XAllocSizeHints();
-    size->flags = PPosition | USPosition | PMinSize | PMaxSize;
-    size->x = x();
-    size->y = y();
-    size->min_width = size->max_width = w();
-    size->min_height = size->max_height = h();
-    XSetWMNormalHints(display, xid, size);
-    XFree(size);
+    setNormalHints();
 
     const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
     const long motifHints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
@@ -165,6 +159,21 @@ class MainWindow final : public Fl_Window {
     XChangeProperty(display, xid, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(icon.data()), static_cast<int>(icon.size()));
     XFlush(display);
+  }
+
+  // Our place and fixed size. Static gravity: the place is the window's
+  // own, not its frame's, so a window manager that starts or takes over
+  // later frames the window where it already is.
+  void setNormalHints() {
+    XSizeHints* size = XAllocSizeHints();
+    size->flags = PPosition | USPosition | PMinSize | PMaxSize | PWinGravity;
+    size->x = x();
+    size->y = y();
+    size->min_width = size->max_width = w();
+    size->min_height = size->max_height = h();
+    size->win_gravity = StaticGravity;
+    XSetWMNormalHints(fl_display, fl_xid(this), size);
+    XFree(size);
   }
 
   void present() {
@@ -214,16 +223,22 @@ void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& ev
 
   const int width = std::max(1, TwipsToPixels(form.clientWidth, dpi_));
   const int height = std::max(1, TwipsToPixels(form.clientHeight, dpi_));
-  const int screen = DefaultScreen(display_);
-  const int screenWidth = DisplayWidth(display_, screen);
-  const int screenHeight = DisplayHeight(display_, screen);
-  const Position unframed = CentredFramePosition(screenWidth, screenHeight, width, height, {});
+  const ScreenArea screen = PrimaryMonitor(display_);
+  const Position unframed = CentredClientPosition(screen, width, height, {});
 
   window_ = std::make_unique<MainWindow>(unframed.x, unframed.y, width, height);
   window_->copy_label(std::string(form.caption).c_str());
   window_->color(ToFlColour(kButtonFace));
   window_->callback(OnClose, this);
+  // The children live in an area of exactly the client size, which X clips
+  // them to: a window manager that makes the window larger (a tiling one,
+  // or one with a minimum size) shows more of the window's colour, never
+  // the controls below the visible area.
+  auto* clientArea = new Fl_Window(0, 0, width, height);
+  clientArea->color(window_->color());
   addChildren(form);
+  clientArea->end();
+  clientArea->resizable(nullptr);
   window_->end();
   window_->resizable(nullptr);
   window_->size_range(width, height, width, height);
@@ -231,8 +246,11 @@ void X11WindowSystem::createWindow(const FormDescription& form, WindowEvents& ev
   // Centred with the frame the user sees around it, once the window
   // manager has said how thick that is.
   const FrameExtents frame = RequestFrameExtents(display_, fl_xid(window_.get()), std::chrono::milliseconds(500));
-  const Position framed = CentredFramePosition(screenWidth, screenHeight, width, height, frame);
-  if (framed.x != unframed.x || framed.y != unframed.y) window_->position(framed.x, framed.y);
+  const Position framed = CentredClientPosition(screen, width, height, frame);
+  if (framed.x != unframed.x || framed.y != unframed.y) {
+    window_->position(framed.x, framed.y);
+    window_->setNormalHints();
+  }
 
   timerCount_ = 0;
   for (const TimerDesc& desc : form.timers) {
