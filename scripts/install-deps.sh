@@ -31,16 +31,24 @@ packages=(
   # the packages and their tests: .deb dependencies, lintian, desktop entries, the zip
   dpkg-dev lintian desktop-file-utils unzip
 )
+# A Wayland session for the tests: a headless compositor with XWayland, its
+# screenshot tool and a native terminal to focus. Their recommends (wallpapers,
+# menus) are not needed.
+wayland_packages=(sway xwayland grim foot)
 
-missing=()
+missing=() missing_wayland=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+for p in "${wayland_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing_wayland+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_wayland[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} ${missing_wayland[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+[ ${#missing[@]} -eq 0 ] || $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+[ ${#missing_wayland[@]} -eq 0 ] || $sudo apt-get install -y -qq --no-install-recommends "${missing_wayland[@]}" >/dev/null

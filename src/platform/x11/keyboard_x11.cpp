@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/x11/key_codes.h"
 #include "platform/x11/raw_key_events.h"
@@ -13,7 +14,8 @@
 
 namespace lumio::x11 {
 
-X11KeyboardDevice::X11KeyboardDevice(Display* display, Source source) : display_(display), source_(source) {}
+X11KeyboardDevice::X11KeyboardDevice(Display* display, Source source, std::unique_ptr<KeyboardLights> lights)
+    : display_(display), source_(source), lights_(std::move(lights)) {}
 
 X11KeyboardDevice::~X11KeyboardDevice() = default;
 
@@ -35,6 +37,17 @@ void X11KeyboardDevice::open(NativeHandle /*window*/) {
 }
 
 void X11KeyboardDevice::getState(KeyboardState& state) {
+  readKeys(state);
+  // XWayland hears only keys typed into X11 windows; a light that changed
+  // stands for a press in any window, seen for this one snapshot.
+  if (lights_ != nullptr && lights_->capsLockChanged(KeyboardLights::Clock::now())) state[kCapsLockCode] = 128;
+}
+
+std::optional<bool> X11KeyboardDevice::lightLit(LockKey key) {
+  return lights_ != nullptr ? lights_->lit(key) : std::nullopt;
+}
+
+void X11KeyboardDevice::readKeys(KeyboardState& state) {
   if (!open_) throw failures::ObjectNotSet();
   char keys[32] = {};
   if (raw_ != nullptr) raw_->applyArrived();
@@ -102,10 +115,15 @@ LockKeyState X11LockKeySource::state(LockKey key) {
   const LockKeyNames names = NamesOf(key);
   LockKeyState result;
   Bool on = False;
-  // Xlib keeps atoms it has interned: only the indicator costs a request.
-  result.on = XkbGetNamedIndicator(display_, XInternAtom(display_, names.indicator, False), nullptr, &on, nullptr,
-                                   nullptr) &&
-              on;
+  // XWayland's indicators go stale while a Wayland window has the focus;
+  // the lights follow the compositor's own state. Xlib keeps atoms it has
+  // interned: only the indicator costs a request.
+  if (const std::optional<bool> lit = keyboard_.lightLit(key))
+    result.on = *lit;
+  else
+    result.on = XkbGetNamedIndicator(display_, XInternAtom(display_, names.indicator, False), nullptr, &on, nullptr,
+                                     nullptr) &&
+                on;
   if (key == LockKey::Caps) {
     result.held = keyboard_.capsLockHeld();
     return result;

@@ -3,12 +3,14 @@
 #pragma once
 
 // Our headers before X's: Xlib defines None, True and False as macros.
+#include "platform/x11/keyboard_lights.h"
 #include "seam/keyboard_device.h"
 #include "seam/lock_key_source.h"
 
 #include <X11/Xlib.h>
 
 #include <memory>
+#include <optional>
 
 #include "platform/x11/caps_lock_keys.h"
 
@@ -23,7 +25,10 @@ class X11KeyboardDevice final : public KeyboardDevice {
   // QueryEachPoll to run that path on any server.
   enum class Source { RawEvents, QueryEachPoll };
 
-  explicit X11KeyboardDevice(Display* display, Source source = Source::RawEvents);
+  // With `lights` (a Wayland session), a Caps Lock light that changed
+  // since the last snapshot reads as Caps Lock down in this one.
+  explicit X11KeyboardDevice(Display* display, Source source = Source::RawEvents,
+                             std::unique_ptr<KeyboardLights> lights = nullptr);
   ~X11KeyboardDevice() override;
   X11KeyboardDevice(const X11KeyboardDevice&) = delete;
   X11KeyboardDevice& operator=(const X11KeyboardDevice&) = delete;
@@ -43,7 +48,15 @@ class X11KeyboardDevice final : public KeyboardDevice {
   // Whether a key that the snapshot reads as Caps Lock (58) is down now.
   bool capsLockHeld();
 
+  // The lights are read at every snapshot: nothing tells when they change,
+  // so polling must keep its rhythm.
+  bool readsLights() const { return lights_ != nullptr; }
+  // Whether the lock's light is lit on some keyboard; nothing without
+  // lights to read.
+  std::optional<bool> lightLit(LockKey key);
+
  private:
+  void readKeys(KeyboardState& state);
   // The keys down now, in XQueryKeymap's form.
   void keysDown(char (&keys)[32]);
   const KeycodeSet& capsLockKeys() const;
@@ -54,15 +67,17 @@ class X11KeyboardDevice final : public KeyboardDevice {
   std::unique_ptr<RawKeyEvents> raw_;
   // Without a connection of our own: the layout as it was at open.
   std::unique_ptr<CapsLockKeys> capsLockAtOpen_;
+  std::unique_ptr<KeyboardLights> lights_;
 };
 
 class X11LockKeySource final : public LockKeySource {
  public:
   X11LockKeySource(Display* display, X11KeyboardDevice& keyboard) : display_(display), keyboard_(keyboard) {}
 
-  // On: the server's keyboard indicator of that name (one request). Held:
-  // the key the layout puts the lock on is down in the keyboard's map; for
-  // Caps Lock, a key the snapshot reads as 58.
+  // On: the keyboard lights where the keyboard reads them, else the
+  // server's keyboard indicator of that name (one request). Held: the key
+  // the layout puts the lock on is down in the keyboard's map; for Caps
+  // Lock, a key the snapshot reads as 58.
   LockKeyState state(LockKey key) override;
 
  private:

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "keymonitor/error_messages.h"
 #include "keymonitor/form_layout.h"
@@ -14,6 +16,7 @@
 #include "platform/x11/keyboard_x11.h"
 #include "platform/x11/program_environment_x11.h"
 #include "platform/x11/screen_surface_x11.h"
+#include "platform/x11/wayland_session.h"
 #include "platform/x11/window_system_x11.h"
 #include "platform/x11/x11_display.h"
 
@@ -27,15 +30,14 @@ int main() {
     return 1;
   }
   // Under Wayland our display is XWayland's, which hears only the keys typed
-  // into X11 windows: Caps Lock pressed in a Wayland window goes unseen.
-  if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland != nullptr && wayland[0] != '\0')
-    std::fprintf(stderr,
-                 "lumio-capslock: warning: this is a Wayland session (WAYLAND_DISPLAY=%s); through XWayland the "
-                 "program cannot see keys typed into Wayland windows, so Caps Lock pressed there is not announced\n",
-                 wayland);
+  // into X11 windows; the keyboard lights tell of Caps Lock in every window.
+  const char* wayland = WaylandDisplayName();
   try {
     X11WindowSystem window(display);
-    X11KeyboardDevice keyboard(display);
+    auto lights = wayland != nullptr ? std::make_unique<KeyboardLights>(kKeyboardLightsFolder) : nullptr;
+    if (wayland != nullptr)
+      std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, lights->keyboardsWithCapsLockLight()).c_str());
+    X11KeyboardDevice keyboard(display, X11KeyboardDevice::Source::RawEvents, std::move(lights));
     X11LockKeySource lockKeys(display, keyboard);
     X11ScreenSurface screen(display);
     X11DesktopIcons icons(display);

@@ -1,0 +1,140 @@
+// The keyboard lights read from a folder laid out like /sys/class/leds, in a
+// scratch folder, on a clock of the test's own. Its files, unlike the
+// kernel's, would wake an inotify waiter: the reader must not rely on that,
+// and nothing here does.
+#include "platform/x11/keyboard_lights.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "support/temp_folder.h"
+
+namespace lumio::x11 {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class KeyboardLightsTest : public ::testing::Test {
+ protected:
+  // Writes the light's file in place, as the kernel changes it.
+  void setLight(const std::string& entry, const std::string& text) {
+    fs::create_directories(leds() / entry);
+    std::ofstream(leds() / entry / "brightness", std::ios::binary | std::ios::trunc) << text;
+  }
+  fs::path leds() const { return folder_.path() / "leds"; }
+  KeyboardLights::Clock::time_point at(std::chrono::milliseconds t) const { return start_ + t; }
+
+  lumio::testing::TempFolder folder_{"lumio-leds"};
+  const KeyboardLights::Clock::time_point start_ = KeyboardLights::Clock::now();
+};
+
+TEST(LightFromTextTest, ANumberAsTheKernelWritesItElseNothing) {
+  const struct {
+    std::string text;
+    std::optional<bool> lit;
+  } cases[] = {{"0\n", false}, {"1\n", true}, {"255", true}, {"00\n", false}, {"", std::nullopt},
+               {"\n", std::nullopt}, {"on\n", std::nullopt}, {"-1\n", std::nullopt}, {" 1\n", std::nullopt},
+               {"1\n\n", std::nullopt}, {"12abc", std::nullopt}};
+  for (const auto& c : cases) EXPECT_EQ(LightFromText(c.text.data(), c.text.size()), c.lit) << '"' << c.text << '"';
+}
+
+TEST_F(KeyboardLightsTest, SeveralKeyboardsEachChangeSeenInExactlyOnePoll) {
+  for (const char* entry : {"input3::capslock", "input3::numlock", "input3::scrolllock", "input7::capslock",
+                            "input7::numlock", "phy0-led", "input9::kana", "::capslock"})
+    setLight(entry, "0\n");
+  setLight("input7::numlock", "1\n");
+  KeyboardLights lights(leds(), at(0ms));
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u);
+  EXPECT_EQ(lights.lit(LockKey::Caps), false);
+  EXPECT_EQ(lights.lit(LockKey::Num), true) << "lit on one keyboard of two";
+  EXPECT_EQ(lights.lit(LockKey::Scroll), false);
+
+  setLight("input3::capslock", "1\n");  // before the first poll: only learnt, not a change
+  EXPECT_FALSE(lights.capsLockChanged(at(20ms)));
+  EXPECT_EQ(lights.lit(LockKey::Caps), true);
+  const struct {
+    const char* entry;
+    const char* text;
+    bool changed;
+  } steps[] = {{"input7::capslock", "1\n", true}, {nullptr, nullptr, false}, {"input3::capslock", "0\n", true},
+               {"input3::capslock", "0\n", false}, {"input3::numlock", "1\n", false}, {"input7::capslock", "0\n", true}};
+  int poll = 2;
+  for (const auto& step : steps) {
+    if (step.entry != nullptr) setLight(step.entry, step.text);
+    EXPECT_EQ(lights.capsLockChanged(at(poll * 20ms)), step.changed) << "poll " << poll;
+    ++poll;
+  }
+  EXPECT_FALSE(lights.capsLockChanged(at(poll * 20ms))) << "a change is seen once";
+  EXPECT_EQ(lights.lit(LockKey::Caps), false);
+
+  setLight("input7::capslock", "1\n");  // lit and dark again between two polls: nothing to see
+  setLight("input7::capslock", "0\n");
+  EXPECT_FALSE(lights.capsLockChanged(at(poll++ * 20ms)));
+}
+
+TEST_F(KeyboardLightsTest, KeyboardsPluggedInOrTakenAwayAreFoundAtTheNextLookIntoTheFolder) {
+  setLight("input3::capslock", "0\n");
+  setLight("input3::scrolllock", "1\n");
+  setLight("input7::capslock", "0\n");
+  KeyboardLights lights(leds(), at(0ms));
+  lights.capsLockChanged(at(20ms));
+
+  setLight("input12::capslock", "1\n");
+  fs::remove_all(leds() / "input3::capslock");
+  fs::remove_all(leds() / "input3::scrolllock");
+  EXPECT_FALSE(lights.capsLockChanged(at(1000ms)));
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "the folder is not read at every poll";
+  EXPECT_FALSE(lights.capsLockChanged(at(KeyboardLights::kLookAgainAfter))) << "a new keyboard's first reading";
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "input7 and input12";
+  EXPECT_EQ(lights.lit(LockKey::Caps), true);
+  EXPECT_EQ(lights.lit(LockKey::Scroll), std::nullopt) << "the keyboard with that light is gone";
+
+  setLight("input12::capslock", "0\n");
+  EXPECT_TRUE(lights.capsLockChanged(at(2020ms)));
+  fs::remove_all(leds());
+  EXPECT_FALSE(lights.capsLockChanged(at(4020ms)));
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 0u);
+  EXPECT_EQ(lights.lit(LockKey::Caps), std::nullopt);
+
+  setLight("input20::capslock", "1\n");  // the folder itself comes back
+  lights.capsLockChanged(at(6020ms));
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 1u);
+}
+
+TEST_F(KeyboardLightsTest, LightsThatCannotBeReadOrHoldGarbageAreSkipped) {
+  setLight("input3::capslock", "0\n");
+  fs::create_directories(leds() / "input4::capslock/brightness");  // a folder in the file's place
+  fs::create_directories(leds() / "input5::capslock");
+  ASSERT_EQ(mkfifo((leds() / "input5::capslock/brightness").c_str(), 0644), 0);  // no writer: would block
+  fs::create_directories(leds() / "input6::capslock");
+  fs::create_symlink("/nonexistent/brightness", leds() / "input6::capslock/brightness");
+  fs::create_directories(leds() / "input8::capslock");  // no brightness file at all
+  setLight("input9::capslock", "garbage\n");
+  setLight("input9::numlock", "");
+  KeyboardLights lights(leds(), at(0ms));
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "input3, and input9 whose file is a file";
+  EXPECT_EQ(lights.lit(LockKey::Num), std::nullopt);
+
+  EXPECT_FALSE(lights.capsLockChanged(at(20ms)));
+  setLight("input3::capslock", "1\n");
+  EXPECT_TRUE(lights.capsLockChanged(at(40ms))) << "the good keyboard is still read";
+  EXPECT_EQ(lights.lit(LockKey::Caps), true);
+
+  // Garbage for a while is no change; the next number is judged against the
+  // last one read.
+  setLight("input3::capslock", "?\n");
+  EXPECT_FALSE(lights.capsLockChanged(at(60ms)));
+  EXPECT_EQ(lights.lit(LockKey::Caps), std::nullopt);
+  setLight("input3::capslock", "0\n");
+  EXPECT_TRUE(lights.capsLockChanged(at(80ms)));
+  setLight("input9::capslock", "1\n");  // readable at last: its first reading
+  EXPECT_FALSE(lights.capsLockChanged(at(100ms)));
+  setLight("input9::capslock", "0\n");
+  EXPECT_TRUE(lights.capsLockChanged(at(120ms)));
+}
+
+}  // namespace
+}  // namespace lumio::x11
