@@ -18,6 +18,7 @@ X11KeyboardDevice::~X11KeyboardDevice() = default;
 
 void X11KeyboardDevice::open(NativeHandle /*window*/) {
   open_ = false;
+  stateTaken_ = false;
   raw_.reset();
   if (display_ == nullptr) throw failures::DeviceIoError();
   if (source_ == Source::RawEvents) {
@@ -26,6 +27,8 @@ void X11KeyboardDevice::open(NativeHandle /*window*/) {
     if (raw_ == nullptr)
       std::fprintf(stderr, "lumio-capslock: %s; asking the server for the whole keyboard on every poll instead\n",
                    whyNot.c_str());
+    else
+      raw_->callOnArrival(changed_);
   }
   open_ = true;
 }
@@ -35,11 +38,26 @@ void X11KeyboardDevice::getState(KeyboardState& state) {
   if (raw_ != nullptr) {
     raw_->applyArrived();
     TranslateKeymap(raw_->keys(), state);
+    stateTaken_ = true;
+    changesAtState_ = raw_->changes();
     return;
   }
   char keys[32] = {};
   XQueryKeymap(display_, keys);
   TranslateKeymap(keys, state);
+}
+
+// Every condition is one way the next snapshot could differ from the last
+// one without any event saying so; each must hold for polling to rest.
+bool X11KeyboardDevice::unchangedSinceLastState() {
+  if (raw_ == nullptr || !stateTaken_) return false;  // no events to tell, or no snapshot to compare with
+  raw_->applyArrived();                               // what is on its way counts as come in
+  return raw_->changes() == changesAtState_;
+}
+
+void X11KeyboardDevice::callOnChange(std::function<void()> changed) {
+  changed_ = std::move(changed);
+  if (raw_ != nullptr) raw_->callOnArrival(changed_);
 }
 
 bool X11KeyboardDevice::keyDown(int xKeycode) {

@@ -8,6 +8,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace lumio::x11 {
@@ -33,6 +35,10 @@ class X11KeyboardDevice final : public KeyboardDevice {
   // No request to the server while raw events are coming in: the events
   // that have arrived are applied and the map is copied.
   void getState(KeyboardState& state) override;
+  // Only raw events tell of every change; a keyboard asked on every poll
+  // cannot tell.
+  bool unchangedSinceLastState() override;
+  void callOnChange(std::function<void()> changed) override;
 
   // Whether the key with this X key code is down now, from the same map
   // (the server's own before the device is open).
@@ -43,6 +49,9 @@ class X11KeyboardDevice final : public KeyboardDevice {
   Source source_;
   bool open_ = false;
   std::unique_ptr<RawKeyEvents> raw_;
+  bool stateTaken_ = false;
+  std::uint64_t changesAtState_ = 0;  // the raw map's count at the last snapshot
+  std::function<void()> changed_;
 };
 
 class X11LockKeySource final : public LockKeySource {

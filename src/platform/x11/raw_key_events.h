@@ -6,6 +6,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,6 +32,13 @@ class RawKeyEvents {
   // In XQueryKeymap's form: bit n of the 32 bytes is X key code n.
   const char (&keys() const)[32] { return keys_; }
 
+  // Grows with every key event and every change of devices applied: equal
+  // counts mean an unchanged map.
+  std::uint64_t changes() const { return changes_; }
+  // Called from FLTK's loop when events came in on their own, while
+  // nobody was asking.
+  void callOnArrival(std::function<void()> arrived) { arrived_ = std::move(arrived); }
+
  private:
   RawKeyEvents(Display* display, int opcode);
   // The whole map from the server, for a moment when events may have been
@@ -42,6 +51,8 @@ class RawKeyEvents {
   Display* display_;
   int opcode_;
   char keys_[32] = {};
+  std::uint64_t changes_ = 0;
+  std::function<void()> arrived_;
 };
 
 }  // namespace lumio::x11
