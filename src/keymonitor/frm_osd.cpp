@@ -21,6 +21,7 @@ struct BannerLine {
 
 frmOSD::frmOSD(const Platform& platform) : platform_(platform) {
   for (const KeyDesc& key : frmOSDLayout().keys) keyBackColor_[static_cast<std::size_t>(key.index)] = key.backColor;
+  wakePollingOnChanges();
 }
 
 const std::filesystem::path& frmOSD::keyListPath() {
@@ -52,6 +53,7 @@ void frmOSD::dispatch(Handler&& handler) {
   // that says why is still open: ticks delivered by its nested loop would
   // otherwise stack another box on it, or end the program under it.
   if (ended_ || uncaughtBoxOpen_) return;
+  const unsigned boxesBefore = failureBoxesShown_;
   try {
     handler();
   } catch (const Failure& failure) {
@@ -59,6 +61,8 @@ void frmOSD::dispatch(Handler&& handler) {
   } catch (const std::exception& error) {
     reportUncaught(Failure(51, std::string("Internal error: ") + error.what()));
   }
+  // Whatever the event did, it may have ended or allowed polling's rest.
+  if (!ended_) restPollingIfQuiet(failureBoxesShown_ != boxesBefore);
 }
 
 void frmOSD::keyClicked(int index) {
@@ -119,6 +123,7 @@ void frmOSD::programEnding() {
 
 void frmOSD::showLoadError(const Failure& failure) {
   failureBoxOpen_ = true;
+  ++failureBoxesShown_;
   try {
     platform_.window.messageBox(LoadErrorText(failure), MessageIcon::Information, kAppTitle);
   } catch (...) {

@@ -69,6 +69,11 @@ class frmOSD final : public WindowEvents {
   // (250, 300) when `show` holds.
   void paintAnnouncement(std::string_view text, bool show, FailedStep failedStep);
   void showLoadError(const Failure& failure);
+  // Polling's rest (polling_rest.cpp): `failureShown` says the event just
+  // handled opened a failure box.
+  void wakePollingOnChanges();
+  bool pollingMayRest(bool failureShown);
+  void restPollingIfQuiet(bool failureShown);
   void reportUncaught(const Failure& failure);
   void endProgram();
   template <class Handler>
@@ -94,6 +99,7 @@ class frmOSD final : public WindowEvents {
   bool ended_ = false;
   bool tidiedUp_ = false;
   int exitStatus_ = 0;
+  unsigned failureBoxesShown_ = 0;  // so far: whether an event opened one
 
   friend class RefreshAction;
   friend class testing::FormTest;  // the tests open the device alone and read the last list line handled

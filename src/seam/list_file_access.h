@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace lumio {
@@ -27,6 +28,16 @@ class ListFileAccess {
   // link. False, with nothing changed, when something of that name is
   // already there. Failure 75 when it cannot be created or written.
   virtual bool createNew(const std::filesystem::path& file, std::string_view bytes) = 0;
+
+  // True only when the last openForReading succeeded and the file can be
+  // told to be as it found it: not written, replaced, removed, changed in
+  // its permissions, nor its folder moved. One that cannot tell (no way of
+  // watching, a link whose target may change unseen) says false, and the
+  // file is read on every poll.
+  virtual bool unchangedSinceLastOpen() { return false; }
+  // `changed` is called from the window's event loop as soon as the file
+  // last opened may have changed. One that cannot tell never calls it.
+  virtual void callOnChange(std::function<void()> /*changed*/) {}
 };
 
 }  // namespace lumio

@@ -51,6 +51,12 @@ class WindowSystem {
 
   // Enabling a timer that is already running begins a new interval.
   virtual void setTimerEnabled(TimerName timer, bool enabled) = 0;
+  // A running timer whose ticks would change nothing may rest: it stays
+  // enabled but delivers no tick, and the program need not wake for it.
+  // Ending the rest delivers a tick at once, then ticks on its interval
+  // from there; stopping or starting the timer ends it too. A window
+  // system that cannot rest a timer keeps it ticking.
+  virtual void setTimerResting(TimerName /*timer*/, bool /*resting*/) {}
 
   // Modal: returns when the user dismisses it; timers keep ticking meanwhile.
   virtual void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) = 0;

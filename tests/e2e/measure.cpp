@@ -3,6 +3,8 @@
 //   - over 20 Caps Lock presses, the delay from key release to the text on
 //     the screen and from the text to its erasure, and the CPU used;
 //   - CPU use over 30 s of plain polling after the introduction;
+//   - over 10 deletions of list.txt, each from rest, the delay until the
+//     default list is back whole;
 //   - peak memory (VmHWM).
 // Usage: e2e_measure [path/to/lumio-capslock] [presses] [idle seconds]
 // Not a test: it asserts nothing about speed, it only reports.
@@ -154,6 +156,24 @@ int Measure(const std::filesystem::path& executable, int presses, int idleSecond
   if (pressCpu0 && pressCpu1)
     std::printf("CPU over the presses                %.2f %% of one core (%.2f s CPU in %.1f s)\n",
                 100.0 * (*pressCpu1 - *pressCpu0) / pressWall, *pressCpu1 - *pressCpu0, pressWall);
+
+  // A deleted list, each time after a rest: the default list back whole.
+  const std::filesystem::path list = folder.path() / "list.txt";
+  const std::uintmax_t defaultSize = e2e::DefaultKeyListBytes().size();
+  std::vector<double> rewritten;
+  for (int i = 0; i < 10 && program.running(); ++i) {
+    std::this_thread::sleep_for(300ms);
+    std::filesystem::remove(list);
+    const auto removed = Clock::now();
+    const auto back = FirstTime(
+        [&] {
+          std::error_code ec;
+          return std::filesystem::file_size(list, ec) == defaultSize;
+        },
+        2s);
+    if (back) rewritten.push_back(MsBetween(removed, *back));
+  }
+  Print("deleted list.txt to rewritten", rewritten);
 
   if (const auto peak = lumio::testing::PeakResidentKib(program.pid()))
     std::printf("peak memory (VmHWM)                 %ld KiB\n", *peak);

@@ -504,6 +504,62 @@ TEST_F(ProgramTest, UnderWaylandTheProgramSaysOnceWhatItCanSeeOfTheKeyboardAndGo
   }
 }
 
+// --- Asleep while nothing happens --------------------------------------------
+
+// Between presses and edits the program does not wake at all, yet an edit
+// of the list made meanwhile (sed -i saves by renaming a new file over it)
+// decides the next press, and a deleted list is written again at once.
+TEST_F(ProgramTest, WhileAsleepAnEditOfTheListDecidesTheNextPressAndADeletedListIsRewritten) {
+  MakeDesktopAndApplication();
+  ChildProcess& program = Start();
+  ASSERT_NE(WaitForMainWindow(program), 0u) << program.standardError();
+  ASSERT_TRUE(WaitForPolling(15s)) << "the introduction did not end";
+  screen_->setFocus(application_);
+  const std::filesystem::path list = programFolder_->path() / "list.txt";
+
+  // Not one wake-up in 300 ms, where polling makes fifteen.
+  const auto asleep = [&] {
+    return WaitUntil(
+        [&] {
+          const auto before = Wakeups(program.pid());
+          std::this_thread::sleep_for(300ms);
+          return before && Wakeups(program.pid()) == before;
+        },
+        5s);
+  };
+  const auto sed = [&](const std::string& script) {
+    ChildProcess::Options options;
+    options.executable = "/bin/sed";
+    options.arguments = {"-i", script, list.string()};
+    ChildProcess edit(options);
+    const auto exit = edit.waitForExit(5s);
+    return exit && exit->code == 0;
+  };
+  // A Caps Lock press, and whether it is announced within 1.5 s.
+  const auto announced = [&] {
+    screen_->tapKey(XK_Caps_Lock);
+    const bool shown = WaitUntil([&] { return AreaHasGreen(); }, 1500ms);
+    if (shown) WaitUntil([&] { return !AreaHasGreen(); }, 3s);
+    return shown;
+  };
+
+  ASSERT_TRUE(asleep()) << "it never rests";
+  ASSERT_TRUE(sed("/^58\\r$/d"));  // Caps Lock off the list
+  ASSERT_EQ(ReadWholeFile(list).find("\r\n58\r\n"), std::string::npos);
+  EXPECT_FALSE(announced()) << "announced after 58 was taken off the list";
+
+  ASSERT_TRUE(asleep());
+  ASSERT_TRUE(sed("s/^57\\r$/57\\r\\n58\\r/"));  // and back on it
+  ASSERT_EQ(ReadWholeFile(list), DefaultKeyListBytes());
+  EXPECT_TRUE(announced()) << "not announced with 58 back on the list";
+
+  ASSERT_TRUE(asleep());
+  std::filesystem::remove(list);
+  EXPECT_TRUE(WaitUntil([&] { return ReadWholeFile(list) == DefaultKeyListBytes(); }, 2s)) << "not rewritten";
+  EXPECT_TRUE(asleep()) << "no rest after the rewrite";
+  EXPECT_TRUE(program.running()) << program.standardError();
+}
+
 // --- No display -------------------------------------------------------------
 
 class NoDisplayTest : public ::testing::Test {

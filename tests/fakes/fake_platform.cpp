@@ -12,9 +12,16 @@ void FakeKeyboard::open(NativeHandle window) {
 
 void FakeKeyboard::getState(KeyboardState& out) {
   ++snapshots;
+  changed_ = false;
   if (stateFailure) throw *stateFailure;
   if (!openedWith) throw failures::ObjectNotSet();
   out = state;
+}
+
+void FakeKeyboard::set(int code, std::uint8_t value) {
+  state[static_cast<std::size_t>(code)] = value;
+  changed_ = true;
+  if (canTell && onChange_) onChange_();
 }
 
 LockKeyState FakeLockKeys::state(LockKey key) {
@@ -46,9 +53,17 @@ void FakeIcons::setVisible(bool show) {
   if (present) visible = show;
 }
 
-void FakePlatform::writeList(std::string_view bytes) const {
-  std::ofstream out(listPath(), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+void FakePlatform::writeList(std::string_view bytes) {
+  {
+    std::ofstream out(listPath(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  environment.files.markChanged();
+}
+
+void FakePlatform::removeList() {
+  std::filesystem::remove(listPath());
+  environment.files.markChanged();
 }
 
 std::string FakePlatform::readList() const { return ReadFileBytes(listPath()); }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,15 +22,25 @@ class FakeKeyboard final : public KeyboardDevice {
  public:
   void open(NativeHandle window) override;
   void getState(KeyboardState& out) override;
+  // Only with canTell set; otherwise it cannot tell, as most devices.
+  bool unchangedSinceLastState() override { return canTell && !changed_; }
+  void callOnChange(std::function<void()> changed) override { onChange_ = std::move(changed); }
 
-  void press(int code) { state[static_cast<std::size_t>(code)] = 0x80; }
-  void release(int code) { state[static_cast<std::size_t>(code)] = 0; }
+  // A key going down or up is news, with canTell said at once.
+  void press(int code) { set(code, 0x80); }
+  void release(int code) { set(code, 0); }
 
   KeyboardState state{};
+  bool canTell = false;
   std::optional<Failure> openFailure;
   std::optional<Failure> stateFailure;
   std::optional<NativeHandle> openedWith;
   int snapshots = 0;
+
+ private:
+  void set(int code, std::uint8_t value);
+  bool changed_ = true;
+  std::function<void()> onChange_;
 };
 
 class FakeLockKeys final : public LockKeySource {
@@ -101,7 +112,9 @@ struct FakePlatform {
 
   Platform platform() { return {window, keyboard, lockKeys, screen, icons, instance, environment}; }
   std::filesystem::path listPath() const { return environment.folder.path() / "list.txt"; }
-  void writeList(std::string_view bytes) const;
+  // Both tell the list files it changed, as a watch on the folder would.
+  void writeList(std::string_view bytes);
+  void removeList();
   std::string readList() const;
 };
 

@@ -33,7 +33,15 @@ void FakeWindowSystem::setTimerEnabled(TimerName timer, bool enabled) {
   if (enabled && failStarting == timer) throw Failure(-2147467259, "Unspecified error");
   Timer& t = timers_[Index(timer)];
   t.enabled = enabled;
+  t.resting = false;
   if (enabled) t.dueAt = now_ + t.intervalMs;  // a start always begins a new interval
+}
+
+void FakeWindowSystem::setTimerResting(TimerName timer, bool resting) {
+  Timer& t = timers_[Index(timer)];
+  if (!canRest || !t.enabled || t.resting == resting) return;
+  t.resting = resting;
+  if (!resting) t.dueAt = now_;  // woken: a tick at once, at the next advance
 }
 
 void FakeWindowSystem::messageBox(std::string_view message, MessageIcon icon, std::string_view caption) {
@@ -55,7 +63,7 @@ void FakeWindowSystem::advance(std::int64_t ms) {
     std::size_t next = timers_.size();
     std::int64_t nextDue = std::numeric_limits<std::int64_t>::max();
     for (std::size_t i = 0; i < timers_.size(); ++i)
-      if (timers_[i].enabled && timers_[i].dueAt < nextDue) {
+      if (timers_[i].enabled && !timers_[i].resting && timers_[i].dueAt < nextDue) {
         nextDue = timers_[i].dueAt;
         next = i;
       }

@@ -35,6 +35,9 @@ class FakeWindowSystem final : public WindowSystem {
   void setKeyBackColor(int index, Colour colour) override;
   std::string text1() const override { return text; }
   void setTimerEnabled(TimerName timer, bool enabled) override;
+  // Only with canRest set; otherwise timers tick on, as a window system
+  // that cannot rest them does.
+  void setTimerResting(TimerName timer, bool resting) override;
   void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) override;
   void doEvents() override;
 
@@ -43,6 +46,7 @@ class FakeWindowSystem final : public WindowSystem {
   void advance(std::int64_t ms);
   std::int64_t now() const { return now_; }
   bool timerEnabled(TimerName timer) const { return timers_[Index(timer)].enabled; }
+  bool timerResting(TimerName timer) const { return timers_[Index(timer)].resting; }
   std::int64_t timerDueAt(TimerName timer) const { return timers_[Index(timer)].dueAt; }
   int ticksOf(TimerName timer) const;
 
@@ -64,11 +68,13 @@ class FakeWindowSystem final : public WindowSystem {
   std::optional<TimerName> failStarting;
   // Runs in place of the event loop.
   std::function<void()> eventLoop;
+  bool canRest = false;
 
  private:
   struct Timer {
     int intervalMs = 0;
     bool enabled = false;
+    bool resting = false;
     std::int64_t dueAt = 0;
   };
   static std::size_t Index(TimerName timer) { return static_cast<std::size_t>(timer); }

@@ -8,6 +8,8 @@ namespace lumio::fakes {
 
 void StandardListFiles::openForReading(const std::filesystem::path& file) {
   close();
+  openedFine_ = false;
+  changed_ = false;
   std::error_code ec;
   const auto status = std::filesystem::status(file, ec);
   if (status.type() == std::filesystem::file_type::not_found) {
@@ -20,6 +22,7 @@ void StandardListFiles::openForReading(const std::filesystem::path& file) {
   in_.open(file, std::ios::binary);
   if (!in_.is_open()) throw failures::PermissionDenied();
   ++opens;
+  openedFine_ = true;
 }
 
 std::size_t StandardListFiles::read(char* buffer, std::size_t size) {
@@ -43,8 +46,14 @@ bool StandardListFiles::createNew(const std::filesystem::path& file, std::string
   if (!out.is_open()) throw failures::PathFileAccessError();
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
+  markChanged();
   if (out.fail()) throw failures::DeviceIoError();
   return true;
+}
+
+void StandardListFiles::markChanged() {
+  changed_ = true;
+  if (canTell && onChange_) onChange_();
 }
 
 }  // namespace lumio::fakes

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 
 #include "seam/list_file_access.h"
 
@@ -16,12 +17,22 @@ class StandardListFiles final : public ListFileAccess {
   std::size_t read(char* buffer, std::size_t size) override;
   void close() noexcept override;
   bool createNew(const std::filesystem::path& file, std::string_view bytes) override;
+  // Only with canTell set; otherwise it cannot tell, as a folder that
+  // cannot be watched.
+  bool unchangedSinceLastOpen() override { return canTell && openedFine_ && !changed_; }
+  void callOnChange(std::function<void()> changed) override { onChange_ = std::move(changed); }
+  // What a watch on the folder would hear: the file changed.
+  void markChanged();
 
   int opens = 0;
   int closes = 0;
+  bool canTell = false;
 
  private:
   std::ifstream in_;
+  bool openedFine_ = false;
+  bool changed_ = false;
+  std::function<void()> onChange_;
 };
 
 }  // namespace lumio::fakes

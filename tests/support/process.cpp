@@ -184,6 +184,18 @@ std::optional<long> PeakResidentKib(pid_t pid) {
   return std::nullopt;
 }
 
+std::optional<long long> Wakeups(pid_t pid) {
+  std::error_code ec;
+  std::optional<long long> total;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+    std::ifstream in(task.path() / "status");
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) total = total.value_or(0) + std::stoll(line.substr(24));
+  }
+  return total;
+}
+
 std::string ReadWholeFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream text;

@@ -72,6 +72,10 @@ std::filesystem::path CopyExecutable(const std::filesystem::path& executable, co
 std::optional<double> CpuSeconds(pid_t pid);
 // VmHWM from /proc/<pid>/status: the peak resident set, in KiB.
 std::optional<long> PeakResidentKib(pid_t pid);
+// How often the process has gone to sleep waiting for something so far
+// (voluntary context switches, all its threads together): each wake-up
+// adds one. Nothing when /proc has no such process.
+std::optional<long long> Wakeups(pid_t pid);
 
 std::string ReadWholeFile(const std::filesystem::path& file);
 

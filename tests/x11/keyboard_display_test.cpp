@@ -153,7 +153,8 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   const Fl_Button* a = Inside(backend->window).keyButton(30);
   const Fl_Color up = fl_rgb_color(180, 180, 180);
   const Fl_Color yellow = fl_rgb_color(255, 255, 0);
-  ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 2; }, 5s));
+  // Polling has begun; with nothing happening it may rest after its first tick.
+  ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 1; }, 5s));
   ASSERT_EQ(a->color(), up);
 
   xs.pressKey(XK_a);

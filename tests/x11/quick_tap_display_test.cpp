@@ -72,7 +72,8 @@ TEST_F(QuickTapTest, TwentyTapsAtOnceGiveTwentyAnnouncementsOfTheLockEachLeft) {
   const bool capsWasOn = xs.capsLockOn();
   PollingForm polling(*backend);
   LoopDeadline deadline(backend->window, 50.0);
-  ASSERT_TRUE(PumpUntil([&] { return polling.events.ticksOf(TimerName::Timer1) >= 2; }, 5s));
+  // Polling has begun; with nothing happening it may rest after its first tick.
+  ASSERT_TRUE(PumpUntil([&] { return polling.events.ticksOf(TimerName::Timer1) >= 1; }, 5s));
 
   constexpr int kTaps = 20;
   int announced = 0, wrongText = 0;

@@ -21,6 +21,7 @@ X11KeyboardDevice::~X11KeyboardDevice() = default;
 
 void X11KeyboardDevice::open(NativeHandle /*window*/) {
   open_ = false;
+  stateTaken_ = false;
   raw_.reset();
   capsLockAtOpen_.reset();
   if (display_ == nullptr) throw failures::DeviceIoError();
@@ -32,6 +33,8 @@ void X11KeyboardDevice::open(NativeHandle /*window*/) {
   if (raw_ == nullptr) {
     capsLockAtOpen_ = std::make_unique<CapsLockKeys>();
     capsLockAtOpen_->read(display_, false);
+  } else {
+    raw_->callOnArrival(changed_);
   }
   open_ = true;
 }
@@ -51,10 +54,13 @@ void X11KeyboardDevice::readKeys(KeyboardState& state) {
   if (!open_) throw failures::ObjectNotSet();
   char keys[32] = {};
   if (raw_ != nullptr) raw_->applyArrived();
-  if (raw_ != nullptr && raw_->hasRawKeys())
+  if (raw_ != nullptr && raw_->hasRawKeys()) {
     raw_->takeForPoll(keys);
-  else
+    stateTaken_ = true;
+    changesAtState_ = raw_->changes();
+  } else {
     XQueryKeymap(display_, keys);
+  }
   TranslateKeymap(keys, capsLockKeys(), state);
 }
 
@@ -69,6 +75,22 @@ void X11KeyboardDevice::keysDown(char (&keys)[32]) {
 // Only while open: then one of the two is there.
 const KeycodeSet& X11KeyboardDevice::capsLockKeys() const {
   return raw_ != nullptr ? raw_->capsLockKeys() : capsLockAtOpen_->keycodes();
+}
+
+// Every condition is one way the next snapshot could differ from the last
+// one without any event saying so; each must hold for polling to rest.
+bool X11KeyboardDevice::unchangedSinceLastState() {
+  // No events to tell, or no snapshot to compare with.
+  if (raw_ == nullptr || !raw_->hasRawKeys() || !stateTaken_) return false;
+  // The lights tell nobody when they change: they are read on every poll.
+  if (lights_ != nullptr) return false;
+  raw_->applyArrived();  // what is on its way counts as come in
+  return raw_->changes() == changesAtState_;
+}
+
+void X11KeyboardDevice::callOnChange(std::function<void()> changed) {
+  changed_ = std::move(changed);
+  if (raw_ != nullptr) raw_->callOnArrival(changed_);
 }
 
 bool X11KeyboardDevice::keyDown(int xKeycode) {

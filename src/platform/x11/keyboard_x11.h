@@ -9,6 +9,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -41,6 +43,10 @@ class X11KeyboardDevice final : public KeyboardDevice {
   // that have arrived are applied and the map is copied. A key pressed and
   // released since the last snapshot is down in this one.
   void getState(KeyboardState& state) override;
+  // Only raw events tell of every change; a keyboard asked on every poll
+  // cannot tell.
+  bool unchangedSinceLastState() override;
+  void callOnChange(std::function<void()> changed) override;
 
   // Whether the key with this X key code is down now, from the same map
   // (the server's own before the device is open).
@@ -68,6 +74,9 @@ class X11KeyboardDevice final : public KeyboardDevice {
   // Without a connection of our own: the layout as it was at open.
   std::unique_ptr<CapsLockKeys> capsLockAtOpen_;
   std::unique_ptr<KeyboardLights> lights_;
+  bool stateTaken_ = false;
+  std::uint64_t changesAtState_ = 0;  // the raw map's count at the last snapshot
+  std::function<void()> changed_;
 };
 
 class X11LockKeySource final : public LockKeySource {

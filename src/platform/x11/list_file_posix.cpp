@@ -14,6 +14,7 @@ PosixListFiles::~PosixListFiles() { close(); }
 
 void PosixListFiles::openForReading(const std::filesystem::path& file) {
   close();
+  watch_.opening(file);
   // A look before opening keeps open() away from devices, whose opening
   // alone may do something; the look after it catches whatever was swapped
   // in between. O_NONBLOCK: a pipe put there meanwhile must not hold us.
@@ -36,6 +37,7 @@ void PosixListFiles::openForReading(const std::filesystem::path& file) {
     throw failures::PathFileAccessError();
   }
   fd_ = fd;
+  watch_.opened();
 }
 
 std::size_t PosixListFiles::read(char* buffer, std::size_t size) {

@@ -2,6 +2,7 @@
 // it is a regular file; created only as a new file, never through a link.
 #pragma once
 
+#include "platform/x11/list_file_watch_posix.h"
 #include "seam/list_file_access.h"
 
 namespace lumio::x11 {
@@ -17,9 +18,12 @@ class PosixListFiles final : public ListFileAccess {
   std::size_t read(char* buffer, std::size_t size) override;
   void close() noexcept override;
   bool createNew(const std::filesystem::path& file, std::string_view bytes) override;
+  bool unchangedSinceLastOpen() override { return watch_.unchanged(); }
+  void callOnChange(std::function<void()> changed) override { watch_.callOnChange(std::move(changed)); }
 
  private:
   int fd_ = -1;
+  ListFileWatch watch_;
 };
 
 }  // namespace lumio::x11

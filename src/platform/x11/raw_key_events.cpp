@@ -94,9 +94,11 @@ void RawKeyEvents::apply(XEvent& event) {
   if (cookie.type != GenericEvent || cookie.extension != opcode_) return;
   if (cookie.evtype == XI_HierarchyChanged) {
     reseed();
+    ++changes_;
     return;
   }
   if (cookie.evtype != XI_RawKeyPress && cookie.evtype != XI_RawKeyRelease) return;
+  ++changes_;
   if (!XGetEventData(display_, &cookie)) return;
   const int keycode = static_cast<const XIRawEvent*>(cookie.data)->detail;
   // An auto-repeated press finds the key down already and changes nothing.
@@ -112,6 +114,11 @@ void RawKeyEvents::apply(XEvent& event) {
 
 // Always through Xlib here: a socket that reads as empty yet wakes the loop
 // has been closed by the server, and only Xlib's read tells that.
-void RawKeyEvents::OnReadable(int /*fd*/, void* data) { static_cast<RawKeyEvents*>(data)->applyQueued(); }
+void RawKeyEvents::OnReadable(int /*fd*/, void* data) {
+  auto& self = *static_cast<RawKeyEvents*>(data);
+  const std::uint64_t before = self.changes_;
+  self.applyQueued();
+  if (self.changes_ != before && self.arrived_) self.arrived_();
+}
 
 }  // namespace lumio::x11

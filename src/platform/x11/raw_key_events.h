@@ -7,6 +7,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,6 +48,13 @@ class RawKeyEvents {
 
   const KeycodeSet& capsLockKeys() const { return capsLock_.keycodes(); }
 
+  // Grows with every key event and every change of devices applied: equal
+  // counts mean an unchanged map.
+  std::uint64_t changes() const { return changes_; }
+  // Called from FLTK's loop when events came in on their own, while
+  // nobody was asking.
+  void callOnArrival(std::function<void()> arrived) { arrived_ = std::move(arrived); }
+
  private:
   RawKeyEvents(Display* display, int opcode);
   void selectRawKeys();
@@ -61,6 +70,8 @@ class RawKeyEvents {
   char keys_[32] = {};
   char pressedSincePoll_[32] = {};
   CapsLockKeys capsLock_;
+  std::uint64_t changes_ = 0;
+  std::function<void()> arrived_;
 };
 
 }  // namespace lumio::x11

@@ -394,16 +394,27 @@ void X11WindowSystem::setTimerEnabled(TimerName timer, bool enabled) {
   // Removing first makes enabling a running timer begin a new interval.
   Fl::remove_timeout(OnTimer, slot);
   slot->running = false;
+  slot->resting = false;
   if (enabled && !ending_ && slot->seconds > 0) {
     Fl::add_timeout(slot->seconds, OnTimer, slot);
     slot->running = true;
   }
 }
 
+void X11WindowSystem::setTimerResting(TimerName timer, bool resting) {
+  TimerSlot* slot = slotFor(timer);
+  if (slot == nullptr || !slot->running || slot->resting == resting || ending_) return;
+  slot->resting = resting;
+  Fl::remove_timeout(OnTimer, slot);
+  // Woken: a tick at once, and OnTimer's re-arming goes on from there.
+  if (!resting) Fl::add_timeout(0.0, OnTimer, slot);
+}
+
 void X11WindowSystem::stopTimers() {
   for (std::size_t i = 0; i < timerCount_; ++i) {
     Fl::remove_timeout(OnTimer, &timers_[i]);
     timers_[i].running = false;
+    timers_[i].resting = false;
   }
 }
 

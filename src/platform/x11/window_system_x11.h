@@ -42,6 +42,9 @@ class X11WindowSystem final : public WindowSystem {
   void setKeyBackColor(int index, Colour colour) override;
   std::string text1() const override;
   void setTimerEnabled(TimerName timer, bool enabled) override;
+  // A resting timer has no timeout armed at all, so FLTK's loop sleeps
+  // until a file it watches or the X connection has something.
+  void setTimerResting(TimerName timer, bool resting) override;
   void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) override;
   void doEvents() override;
 
@@ -59,6 +62,7 @@ class X11WindowSystem final : public WindowSystem {
     TimerName name = TimerName::tmrAbout;
     double seconds = 0;
     bool running = false;
+    bool resting = false;
   };
 
   static void OnClick(Fl_Widget* widget, void* data);
