@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "keymonitor/form_layout.h"
@@ -109,11 +110,8 @@ TEST(Monitors, TheScreenIsThePrimaryMonitorElseTheFirstElseTheRoot) {
       {{empty}, root},
       {{}, root},
   };
-  for (const auto& c : cases) {
-    const ScreenArea chosen = ChooseScreen(c.monitors, root);
-    EXPECT_EQ((std::vector<int>{chosen.x, chosen.y, chosen.width, chosen.height}),
-              (std::vector<int>{c.expected.x, c.expected.y, c.expected.width, c.expected.height}));
-  }
+  const auto corners = [](const ScreenArea& a) { return std::tuple{a.x, a.y, a.width, a.height}; };
+  for (const auto& c : cases) EXPECT_EQ(corners(ChooseScreen(c.monitors, root)), corners(c.expected));
   // Centred with its frame on the monitor: the window's own corner inside the frame.
   const Position placed = CentredClientPosition(right.area, 290, 2, FrameExtents{1, 1, 20, 1});
   EXPECT_EQ(placed.x, 1024 + (1280 - 292) / 2 + 1);

@@ -7,12 +7,12 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 
+#include "e2e/e2e_support.h"
 #include "keymonitor/module1.h"
 #include "platform/x11/monitors_x11.h"
 #include "support/own_x_server.h"
@@ -24,9 +24,9 @@ namespace {
 using namespace std::chrono_literals;
 using lumio::testing::ChildProcess;
 using lumio::testing::FindProgram;
-using lumio::testing::IsOverlayGreen;
 using lumio::testing::RunTool;
-using lumio::testing::ScreenImage;
+using lumio::testing::e2e::GrabGreen;
+using lumio::testing::e2e::GreenArea;
 using lumio::testing::WaitUntil;
 using lumio::testing::XScreen;
 
@@ -165,23 +165,6 @@ class Monitors {
   }
 };
 
-struct GreenBox {
-  int count = 0, left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-};
-GreenBox FindGreen(const ScreenImage& image) {
-  GreenBox box;
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x)
-      if (IsOverlayGreen(image.at(x, y))) {
-        ++box.count;
-        box.left = std::min(box.left, x);
-        box.right = std::max(box.right, x);
-        box.top = std::min(box.top, y);
-        box.bottom = std::max(box.bottom, y);
-      }
-  return box;
-}
-
 TEST_F(OwnServerTest, TheWindowAndTheTextsCountFromThePrimaryMonitor) {
   if (FindProgram("xrandr").empty()) GTEST_SKIP() << "no xrandr: run scripts/install-deps.sh";
   const ScreenArea left{0, 0, 1024, 768}, right{1024, 0, 1280, 1024};
@@ -205,10 +188,10 @@ TEST_F(OwnServerTest, TheWindowAndTheTextsCountFromThePrimaryMonitor) {
     EXPECT_NEAR(window.y + window.height / 2, row.primary.y + row.primary.height / 2, 1);
 
     polling.form.cmdCapNum_Click();  // "Caps Lock is ON" at (250, 300), at once
-    GreenBox text;
+    GreenArea text;
     EXPECT_TRUE(WaitUntil(
         [&] {
-          text = FindGreen(xs.grab(0, 0, xs.width(), xs.height()));
+          text = GrabGreen(xs, 0, 0, xs.width(), xs.height());
           return text.count > 3000;
         },
         5s));
@@ -219,7 +202,7 @@ TEST_F(OwnServerTest, TheWindowAndTheTextsCountFromThePrimaryMonitor) {
     EXPECT_LT(text.right, row.primary.x + row.primary.width) << "the text runs onto the other monitor";
     EXPECT_EQ(polling.screen.texts.back(), "Caps Lock is ON");
     polling.form.cmdRemove_Click();
-    EXPECT_TRUE(WaitUntil([&] { return FindGreen(xs.grab(0, 0, xs.width(), xs.height())).count == 0; }, 5s));
+    EXPECT_TRUE(WaitUntil([&] { return !GrabGreen(xs, 0, 0, xs.width(), xs.height()).any(); }, 5s));
   }
 }
 
