@@ -7,6 +7,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 
 #include "seam/basic_types.h"
@@ -25,6 +26,11 @@ using KeycodeSet = std::bitset<256>;
 // The keys whose place is Caps Lock's (DirectInput code 58): what counts as
 // Caps Lock when the layout cannot be read.
 KeycodeSet KeysAtCapsLockPlace();
+
+// Whether key code `keycode` is down in an XQueryKeymap bit vector.
+inline bool KeyIsDown(const char (&keys)[32], std::size_t keycode) {
+  return keycode < 256 && (static_cast<unsigned char>(keys[keycode / 8]) & (1u << (keycode % 8))) != 0;
+}
 
 // Turns an XQueryKeymap bit vector (32 bytes, bit n = key code n) into a
 // snapshot: 128 at the DirectInput code of every key that is down, else 0.

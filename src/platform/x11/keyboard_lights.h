@@ -51,8 +51,6 @@ class KeyboardLights {
   // How many keyboards had a Caps Lock light at the last look.
   std::size_t keyboardsWithCapsLockLight() const;
 
-  const std::filesystem::path& folder() const { return folder_; }
-
  private:
   struct Light {
     std::string entry;  // the folder entry's name, e.g. input3::capslock

@@ -83,7 +83,7 @@ bool X11KeyboardDevice::unchangedSinceLastState() {
   // No events to tell, or no snapshot to compare with.
   if (raw_ == nullptr || !raw_->hasRawKeys() || !stateTaken_) return false;
   // The lights tell nobody when they change: they are read on every poll.
-  if (lights_ != nullptr) return false;
+  if (readsLights()) return false;
   raw_->applyArrived();  // what is on its way counts as come in
   return raw_->changes() == changesAtState_;
 }
@@ -97,7 +97,7 @@ bool X11KeyboardDevice::keyDown(int xKeycode) {
   if (xKeycode <= 0 || xKeycode > 255 || display_ == nullptr) return false;
   char keys[32] = {};
   keysDown(keys);
-  return (static_cast<unsigned char>(keys[xKeycode / 8]) & (1u << (xKeycode % 8))) != 0;
+  return KeyIsDown(keys, static_cast<std::size_t>(xKeycode));
 }
 
 bool X11KeyboardDevice::capsLockHeld() {
@@ -109,7 +109,7 @@ bool X11KeyboardDevice::capsLockHeld() {
   if (!open_) unopened.read(display_, false);
   const KeycodeSet& caps = open_ ? capsLockKeys() : unopened.keycodes();
   for (std::size_t code = 0; code < caps.size(); ++code)
-    if (caps[code] && (static_cast<unsigned char>(keys[code / 8]) & (1u << (code % 8))) != 0) return true;
+    if (caps[code] && KeyIsDown(keys, code)) return true;
   return false;
 }
 

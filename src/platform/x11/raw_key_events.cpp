@@ -82,12 +82,6 @@ void RawKeyEvents::takeForPoll(char (&keys)[32]) {
   }
 }
 
-bool RawKeyEvents::tapPending() const {
-  for (int i = 0; i < 32; ++i)
-    if ((pressedSincePoll_[i] & ~keys_[i]) != 0) return true;
-  return false;
-}
-
 void RawKeyEvents::apply(XEvent& event) {
   if (capsLock_.handle(event)) return;
   XGenericEventCookie& cookie = event.xcookie;

@@ -43,8 +43,6 @@ class RawKeyEvents {
   // however briefly. A tap too quick for two polls to tell apart is down in
   // exactly one poll.
   void takeForPoll(char (&keys)[32]);
-  // A key pressed and let go again that no poll has seen yet.
-  bool tapPending() const;
 
   const KeycodeSet& capsLockKeys() const { return capsLock_.keycodes(); }
 
