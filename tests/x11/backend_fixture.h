@@ -195,6 +195,20 @@ class BackendTest : public ::testing::Test {
   }
   void TearDown() override { backend.reset(); }
 
+  // Creates the main window and shows it; its X window once viewable, else 0.
+  ::Window ShowMainWindow(WindowEvents& events, Display* observer) {
+    backend->window.createWindow(frmOSDLayout(), events);
+    backend->window.showWindow();
+    const auto xid = static_cast<::Window>(backend->window.nativeHandle());
+    const bool viewable = PumpUntil(
+        [&] {
+          XWindowAttributes attributes{};
+          return XGetWindowAttributes(observer, xid, &attributes) != 0 && attributes.map_state == IsViewable;
+        },
+        std::chrono::seconds(5));
+    return viewable ? xid : 0;
+  }
+
   std::unique_ptr<RealBackend> backend;
 };
 

@@ -178,10 +178,8 @@ TEST_F(OwnServerTest, TheWindowAndTheTextsCountFromThePrimaryMonitor) {
     SCOPED_TRACE(row.setup);
     Monitors monitors(row.primary, row.other);
     if (HasFatalFailure()) return;
-    backend->window.createWindow(frmOSDLayout(), polling.events);
-    backend->window.showWindow();
-    const auto xid = static_cast<Window>(backend->window.nativeHandle());
-    ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+    const Window xid = ShowMainWindow(polling.events, xs.display());
+    ASSERT_NE(xid, 0u);
     XWindowAttributes window{};
     ASSERT_TRUE(XGetWindowAttributes(xs.display(), xid, &window));
     EXPECT_NEAR(window.x + window.width / 2, row.primary.x + row.primary.width / 2, 1);

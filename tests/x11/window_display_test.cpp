@@ -88,10 +88,8 @@ TEST_F(WindowTest, UnderAWindowManagerTheWindowIsCentredWithItsFrame) {
   ASSERT_TRUE(WaitUntil(framed, 10s)) << "openbox did not start";
   xs.destroyWindow(probe);
 
-  backend->window.createWindow(frmOSDLayout(), events);
-  backend->window.showWindow();
-  const auto xid = static_cast<Window>(backend->window.nativeHandle());
-  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+  const Window xid = ShowMainWindow(events, xs.display());
+  ASSERT_NE(xid, 0u);
   PumpFor(300ms);  // let the window manager finish placing it
   const std::vector<Atom> frame = AtomsOf(xs.display(), xid, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
   ASSERT_EQ(frame.size(), 4u);
@@ -155,10 +153,8 @@ TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
 
 TEST_F(WindowTest, MadeLargerFromOutsideItShowsOnlyItsColour) {
   XScreen xs;
-  backend->window.createWindow(frmOSDLayout(), events);
-  backend->window.showWindow();
-  const auto xid = static_cast<Window>(backend->window.nativeHandle());
-  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+  const Window xid = ShowMainWindow(events, xs.display());
+  ASSERT_NE(xid, 0u);
   backend->window.setKeyBackColor(0, kYellow);  // the "Esc" key in the top row, where it would show first
 
   // What a tiling window manager does, whatever the window's size hints say.
@@ -317,10 +313,8 @@ TEST_F(WindowTest, AFailureEscapingAnEventEndsTheLoopAndComesOutOfIt) {
 
 TEST_F(WindowTest, ClosingTheWindowEndsTheLoop) {
   XScreen xs;
-  backend->window.createWindow(frmOSDLayout(), events);
-  backend->window.showWindow();
-  const auto xid = static_cast<Window>(backend->window.nativeHandle());
-  ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
+  const Window xid = ShowMainWindow(events, xs.display());
+  ASSERT_NE(xid, 0u);
 
   // What a window manager sends when the user clicks the close button.
   XEvent close{};
