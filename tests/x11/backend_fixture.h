@@ -17,13 +17,13 @@
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
 #include "keymonitor/key_list.h"
-#include "platform/x11/desktop_icons_x11.h"
-#include "platform/x11/instance_guard_x11.h"
-#include "platform/x11/keyboard_x11.h"
-#include "platform/x11/program_environment_x11.h"
-#include "platform/x11/screen_surface_x11.h"
-#include "platform/x11/window_system_x11.h"
-#include "platform/x11/x11_display.h"
+#include "platform/linux/x11/desktop_icons_x11.h"
+#include "platform/linux/x11/instance_guard_x11.h"
+#include "platform/linux/x11/keyboard_x11.h"
+#include "platform/linux/os/program_environment_linux.h"
+#include "platform/linux/x11/screen_surface_x11.h"
+#include "platform/linux/x11/window_system_x11.h"
+#include "platform/linux/x11/x11_display.h"
 #include "support/temp_folder.h"
 
 // After gtest: X's headers define None, True and False as macros.
@@ -41,7 +41,7 @@ class TempProgramEnvironment final : public ProgramEnvironment {
 
  private:
   lumio::testing::TempFolder folder_{"lumio-x11"};
-  X11ProgramEnvironment real_;
+  os::LinuxProgramEnvironment real_;
 };
 
 // The windows now showing text, oldest first.

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "keymonitor/form_layout.h"
-#include "platform/x11/colours.h"
-#include "platform/x11/frame_extents.h"
-#include "platform/x11/key_codes.h"
-#include "platform/x11/monitors_x11.h"
-#include "platform/x11/text_rules.h"
+#include "platform/linux/x11/colours.h"
+#include "platform/linux/x11/frame_extents.h"
+#include "platform/linux/x11/key_codes.h"
+#include "platform/linux/x11/monitors_x11.h"
+#include "platform/linux/x11/text_rules.h"
 
 namespace lumio::x11 {
 namespace {

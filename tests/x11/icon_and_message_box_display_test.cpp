@@ -11,7 +11,7 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/x11/window_icon_pixels.h"
+#include "platform/linux/x11/window_icon_pixels.h"
 
 namespace lumio::x11::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "platform/x11/instance_guard_x11.h"
+#include "platform/linux/x11/instance_guard_x11.h"
 #include "support/process.h"
 #include "support/scoped_env.h"
 

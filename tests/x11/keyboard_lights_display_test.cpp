@@ -20,7 +20,7 @@ class KeyboardLightsDeviceTest : public BackendTest {
     std::filesystem::create_directories(folder_.path() / "input3::capslock");
     std::ofstream(folder_.path() / "input3::capslock/brightness", std::ios::trunc) << text;
   }
-  std::unique_ptr<KeyboardLights> lights() { return std::make_unique<KeyboardLights>(folder_.path()); }
+  std::unique_ptr<os::KeyboardLights> lights() { return std::make_unique<os::KeyboardLights>(folder_.path()); }
 
   lumio::testing::TempFolder folder_{"lumio-leds"};
 };
@@ -56,7 +56,7 @@ TEST_F(KeyboardLightsDeviceTest, TheLockIsTheLightsWhereAKeyboardHasOneElseTheSe
   X11LockKeySource litLocks(backend->display, lit);
   const lumio::testing::TempFolder noLights("lumio-leds");
   X11KeyboardDevice none(backend->display, X11KeyboardDevice::Source::RawEvents,
-                         std::make_unique<KeyboardLights>(noLights.path()));
+                         std::make_unique<os::KeyboardLights>(noLights.path()));
   X11LockKeySource noneLocks(backend->display, none);
   lit.open(0);
   none.open(0);

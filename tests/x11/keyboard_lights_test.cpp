@@ -2,7 +2,7 @@
 // scratch folder, on a clock of the test's own. Its files, unlike the
 // kernel's, would wake an inotify waiter: the reader must not rely on that,
 // and nothing here does.
-#include "platform/x11/keyboard_lights.h"
+#include "platform/linux/os/keyboard_lights.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 
 #include "support/temp_folder.h"
 
-namespace lumio::x11 {
+namespace lumio::os {
 namespace {
 
 using namespace std::chrono_literals;
@@ -137,4 +137,4 @@ TEST_F(KeyboardLightsTest, LightsThatCannotBeReadOrHoldGarbageAreSkipped) {
 }
 
 }  // namespace
-}  // namespace lumio::x11
+}  // namespace lumio::os

@@ -12,11 +12,11 @@
 #include <functional>
 #include <iterator>
 
-#include "platform/x11/list_file_posix.h"
+#include "platform/linux/os/list_file_posix.h"
 #include "seam/failure.h"
 #include "support/temp_folder.h"
 
-namespace lumio::x11 {
+namespace lumio::os {
 namespace {
 
 using namespace std::chrono_literals;
@@ -127,4 +127,4 @@ TEST_F(ListFileWatchTest, AFileThatCanChangeUnheardOrIsNotThereIsNeverTrusted) {
 }
 
 }  // namespace
-}  // namespace lumio::x11
+}  // namespace lumio::os

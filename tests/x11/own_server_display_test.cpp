@@ -14,7 +14,7 @@
 
 #include "e2e/e2e_support.h"
 #include "keymonitor/module1.h"
-#include "platform/x11/monitors_x11.h"
+#include "platform/linux/x11/monitors_x11.h"
 #include "support/own_x_server.h"
 #include "support/x_screen.h"
 

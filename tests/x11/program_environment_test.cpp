@@ -10,13 +10,13 @@
 #include <functional>
 #include <string>
 
-#include "platform/x11/list_file_posix.h"
-#include "platform/x11/program_environment_x11.h"
+#include "platform/linux/os/list_file_posix.h"
+#include "platform/linux/os/program_environment_linux.h"
 #include "seam/failure.h"
 #include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
-namespace lumio::x11 {
+namespace lumio::os {
 namespace {
 
 namespace fs = std::filesystem;
@@ -73,14 +73,14 @@ TEST(ProgramEnvironment, TheFolderIsTheExecutablesNotTheCurrentOne) {
   TempFolder elsewhere;
   const fs::path before = fs::current_path();
   fs::current_path(elsewhere.path());
-  X11ProgramEnvironment environment;
+  LinuxProgramEnvironment environment;
   const fs::path folder = environment.programDirectory();
   fs::current_path(before);
   EXPECT_TRUE(fs::exists(folder / "x11_rules_tests")) << folder;
 }
 
 TEST(ProgramEnvironment, DecimalSeparatorComesFromTheUsersLocale) {
-  X11ProgramEnvironment environment;
+  LinuxProgramEnvironment environment;
   {
     ScopedEnv all("LC_ALL", "C");
     EXPECT_EQ(environment.decimalSeparator(), ".");
@@ -95,10 +95,10 @@ TEST(ProgramEnvironment, DecimalSeparatorComesFromTheUsersLocale) {
     GTEST_SKIP() << "cannot build a de_DE locale here";
   ScopedEnv path("LOCPATH", locales.path().string());
   ScopedEnv all("LC_ALL", "de_DE.UTF-8");
-  X11ProgramEnvironment german;  // the environment is read once, at the first question
+  LinuxProgramEnvironment german;  // the environment is read once, at the first question
   EXPECT_EQ(german.decimalSeparator(), ",");
   EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");  // the process keeps C numbers
 }
 
 }  // namespace
-}  // namespace lumio::x11
+}  // namespace lumio::os

@@ -10,8 +10,8 @@
 #include <iostream>
 #include <thread>
 
-#include "platform/x11/key_codes.h"
-#include "platform/x11/raw_key_events.h"
+#include "platform/linux/x11/key_codes.h"
+#include "platform/linux/x11/raw_key_events.h"
 #include "support/x_screen.h"
 
 namespace lumio::x11::testing {

@@ -1,0 +1,17 @@
+// Whether we run inside a Wayland session, through XWayland, and what the
+// program can see of the keyboard there.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lumio::wayland {
+
+// $WAYLAND_DISPLAY when it is set and not empty, which is what a Wayland
+// compositor gives the programs of its session; nullptr in an X11 session.
+const char* WaylandDisplayName();
+
+// The line said once on stderr at start in a Wayland session.
+std::string WaylandSessionLine(const char* waylandDisplay, std::size_t keyboardsWithLights);
+
+}  // namespace lumio::wayland
