@@ -206,11 +206,4 @@ bool HasKeyButton(std::int32_t code) {
   return code >= 0 && code < 256 && kHasKey[static_cast<std::size_t>(code)];
 }
 
-const KeyDesc* FindKey(std::int32_t code) {
-  if (!HasKeyButton(code)) return nullptr;
-  for (const KeyDesc& key : kKeys)
-    if (key.index == code) return &key;
-  return nullptr;
-}
-
 }  // namespace lumio

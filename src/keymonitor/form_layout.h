@@ -13,6 +13,5 @@ inline constexpr int kKeyButtonCount = 105;
 
 const FormDescription& frmOSDLayout();
 bool HasKeyButton(std::int32_t code);
-const KeyDesc* FindKey(std::int32_t code);
 
 }  // namespace lumio

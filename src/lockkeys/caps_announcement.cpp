@@ -1,22 +1,11 @@
 // The Caps Lock announcement: painted 700 ms after the poll that saw the key,
 // erased 700 ms later, one at a time; and the test button that paints it at once.
-#include <exception>
-
 #include "keymonitor/frm_osd.h"
 #include "keymonitor/module1.h"
 
 namespace lumio {
 
 namespace {
-
-// Each step of the announcement run is on its own: a failing one is skipped.
-template <class Step>
-void Try(Step&& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
-}
 
 std::string_view AnnouncementFor(Boolean capsLockOn) {
   return capsLockOn == kTrue ? "Caps Lock is ON" : "Caps Lock is OFF";
@@ -30,8 +19,8 @@ void frmOSD::readLockStatus() {
 }
 
 void frmOSD::TestCaps() {
-  Try([this] { platform_.window.setTimerEnabled(TimerName::tmrRemoveText, true); });
-  Try([this] { readLockStatus(); });
+  RunStep(FailedStep::IsSkipped, [this] { platform_.window.setTimerEnabled(TimerName::tmrRemoveText, true); });
+  RunStep(FailedStep::IsSkipped, [this] { readLockStatus(); });
   paintAnnouncement(AnnouncementFor(CapsLockOn), bAllowShow == kTrue, FailedStep::IsSkipped);
   bAllowShow = kFalse;
 }

@@ -1,25 +1,16 @@
 // The window's manual overlay buttons, which the rest of the program also
 // uses as its operations for the desktop icons and for erasing; and the look
 // that "Show Text" shares with the Caps Lock announcement.
-#include <exception>
-
 #include "keymonitor/frm_osd.h"
 #include "overlay/cosd.h"
 
 namespace lumio {
 
 void frmOSD::paintAnnouncement(std::string_view text, bool show, FailedStep failedStep) {
-  const auto step = [failedStep](auto&& run) {
-    if (failedStep == FailedStep::GoesOn) return run();
-    try {
-      run();
-    } catch (const std::exception&) {
-    }
-  };
   cOSD painter(platform_.screen);
-  step([&] { painter.Font()->Bold(kOverlayBold); });
-  step([&] { painter.Font()->Size(kAnnouncementSize); });
-  step([&] {
+  RunStep(failedStep, [&] { painter.Font()->Bold(kOverlayBold); });
+  RunStep(failedStep, [&] { painter.Font()->Size(kAnnouncementSize); });
+  RunStep(failedStep, [&] {
     if (!show) return;
     overlayPainted_ = true;
     painter.ShowText(text, kAnnouncementTop, kOverlayLeft, kOverlayColour);

@@ -21,17 +21,17 @@ class FormTest : public ::testing::Test {
   }
   void TearDown() override { bAllowShow = kFalse; }
 
-  void OpenKeyboardDevice() { form.OpenKeyboardDevice(); }
-  // The state right after the introduction: device open, polling running.
+  // The state right after the introduction: device open, polling running,
+  // nothing recorded of the way there.
   void StartPolling() {
-    OpenKeyboardDevice();
-    fake.window.setTimerEnabled(TimerName::tmrAbout, false);
-    fake.window.setTimerEnabled(TimerName::Timer1, true);
+    form.Form_Load();
+    fake.window.advance(7000);
+    fake.screen.draws.clear();
+    fake.screen.repaintsAfterDraw.clear();
+    fake.icons.calls.clear();
+    fake.window.ticks.clear();
   }
   Colour Key(int index) const { return fake.window.keyColour[static_cast<std::size_t>(index)]; }
-  // The last list line handled, and its code.
-  std::int32_t KeyCode() const { return form.KeyCode; }
-  std::string_view KeyLine() const { return {form.KeyLine.data(), form.keyLineLength_}; }
 };
 
 }  // namespace lumio::testing

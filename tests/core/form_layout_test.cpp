@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "keymonitor/form_layout.h"
+#include "support/form_lookup.h"
 #include "keymonitor/key_pictures.h"
 
 namespace lumio {

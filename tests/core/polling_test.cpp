@@ -166,7 +166,7 @@ class KeyClick : public FormTest {
  protected:
   void SetUp() override {
     FormTest::SetUp();
-    OpenKeyboardDevice();
+    StartPolling();
   }
 };
 
@@ -177,8 +177,6 @@ TEST_F(KeyClick, AnyKeyRefreshesAllListedButtonsThenYieldsOnce) {
   EXPECT_EQ(Key(58), kYellow);
   EXPECT_EQ(Key(30), kActiveBorder);
   EXPECT_EQ(fake.window.doEventsCalls, 1);
-  EXPECT_EQ(KeyCode(), 58);
-  EXPECT_EQ(KeyLine(), "58");
 }
 
 TEST_F(KeyClick, MissingListStopsTheProgramWithoutWritingIt) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "keymonitor/form_layout.h"
+#include "support/form_lookup.h"
 #include "platform/win32/desktop_icons_win32.h"
 #include "platform/win32/dik_codes.h"
 #include "platform/win32/hresult_text.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "keymonitor/form_layout.h"
+#include "support/form_lookup.h"
 #include "platform/win32/window_system_win32.h"
 
 namespace lumio::win32 {

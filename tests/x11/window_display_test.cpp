@@ -12,6 +12,7 @@
 #include <csignal>
 #include <stdexcept>
 
+#include "support/form_lookup.h"
 #include "support/process.h"
 #include "support/x_screen.h"
 
