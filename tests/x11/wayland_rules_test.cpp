@@ -18,11 +18,11 @@ TEST(WaylandOutputs, XsPrimaryMonitorByNameElseByPlaceElseTheFirst) {
     int expected;
   } cases[] = {
       {{left, right}, {"HDMI-A-1", 1920, 0, 1280, 1024}, 1},
-      {{left, right}, {"HDMI-A-1", 0, 0, 1920, 1080}, 1},    // the name wins
+      {{left, right}, {"HDMI-A-1", 0, 0, 1920, 1080}, 1},      // the name wins
       {{left, right}, {"XWAYLAND1", 1920, 0, 1280, 1024}, 1},  // older XWayland: the place
       {{left, right}, {"", 1920, 0, 1280, 1024}, 1},
-      {{left, right}, {"XWAYLAND0", 1920, 0, 640, 480}, 0},   // the size differs too: the first
-      {{right}, {"XWAYLAND0", 0, 0, 1280, 800}, 0},           // one output: that one
+      {{left, right}, {"XWAYLAND0", 1920, 0, 640, 480}, 0},  // the size differs too: the first
+      {{right}, {"XWAYLAND0", 0, 0, 1280, 800}, 0},          // one output: that one
       {{}, {"DP-1", 0, 0, 1920, 1080}, -1},
   };
   for (const auto& c : cases) EXPECT_EQ(ChooseOutput(c.outputs, c.primary), c.expected) << c.primary.name;
@@ -40,10 +40,10 @@ TEST(WaylandOutputs, TheSurfaceIsTheTextsBoxCutToTheOutputAndTheBufferScalesWith
       {text, 250, 300, 1280, 800, 1, Box{250, 300, 520, 73}, 520, 73},
       {text, 250, 300, 1280, 800, 2, Box{250, 300, 520, 73}, 1040, 146},
       {text, 250, 300, 1280, 800, 3, Box{250, 300, 520, 73}, 1560, 219},
-      {text, 250, 300, 1280, 800, 0, Box{250, 300, 520, 73}, 520, 73},     // nonsense: 1
-      {text, 250, 300, 1280, 800, 100, Box{250, 300, 520, 73}, 2080, 292},  // at most 4
+      {text, 250, 300, 1280, 800, 0, Box{250, 300, 520, 73}, 520, 73},            // nonsense: 1
+      {text, 250, 300, 1280, 800, 100, Box{250, 300, 520, 73}, 2080, 292},        // at most 4
       {{-3, -2, 10, 12}, 250, 300, 1280, 800, 1, Box{247, 298, 10, 12}, 10, 12},  // ink before the cell
-      {text, 1000, 760, 1280, 800, 2, Box{1000, 760, 280, 40}, 560, 80},  // cut at the edges
+      {text, 1000, 760, 1280, 800, 2, Box{1000, 760, 280, 40}, 560, 80},          // cut at the edges
       {text, -500, -50, 1280, 800, 1, Box{0, 0, 20, 23}, 20, 23},
       {text, 1280, 300, 1280, 800, 1, std::nullopt, 0, 0},  // wholly off the output
       {text, 250, -73, 1280, 800, 1, std::nullopt, 0, 0},

@@ -56,6 +56,8 @@ void LayerText::OnConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint3
   wl_surface_commit(self.surface_);
 }
 
-void LayerText::OnClosed(void* data, zwlr_layer_surface_v1* /*layer*/) { static_cast<LayerText*>(data)->closed_ = true; }
+void LayerText::OnClosed(void* data, zwlr_layer_surface_v1* /*layer*/) {
+  static_cast<LayerText*>(data)->closed_ = true;
+}
 
 }  // namespace lumio::wayland

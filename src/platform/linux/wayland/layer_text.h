@@ -22,8 +22,8 @@ class LayerText {
  public:
   // Shows the picture (place's size at the scale) at place, in logical
   // pixels from the output's top-left corner.
-  LayerText(wl_compositor* compositor, zwlr_layer_shell_v1* layerShell, wl_output* output, const Box& place,
-            int scale, std::unique_ptr<ShmBuffer> picture);
+  LayerText(wl_compositor* compositor, zwlr_layer_shell_v1* layerShell, wl_output* output, const Box& place, int scale,
+            std::unique_ptr<ShmBuffer> picture);
   ~LayerText();
   LayerText(const LayerText&) = delete;
   LayerText& operator=(const LayerText&) = delete;

@@ -29,8 +29,7 @@ int ChooseOutput(const std::vector<OutputInfo>& outputs, const MonitorPlace& pri
   return chosen;
 }
 
-std::optional<Box> PlaceOnOutput(const Box& text, std::int32_t x, std::int32_t y, int outputWidth,
-                                 int outputHeight) {
+std::optional<Box> PlaceOnOutput(const Box& text, std::int32_t x, std::int32_t y, int outputWidth, int outputHeight) {
   // In 64 bits: the position may be anywhere a 32-bit integer reaches.
   const long long right = outputWidth > 0 ? outputWidth : kLargestSide;
   const long long bottom = outputHeight > 0 ? outputHeight : kLargestSide;

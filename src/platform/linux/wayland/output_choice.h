@@ -39,8 +39,7 @@ struct Box {
 // corner at (x, y) on an output of the given size, cut to the output (to
 // 16384 pixels a side where its size is not known). Nothing when no pixel
 // of it remains.
-std::optional<Box> PlaceOnOutput(const Box& text, std::int32_t x, std::int32_t y, int outputWidth,
-                                 int outputHeight);
+std::optional<Box> PlaceOnOutput(const Box& text, std::int32_t x, std::int32_t y, int outputWidth, int outputHeight);
 
 // The buffer scale for an output's advertised one: at least 1, and at most
 // 4, so that a text's buffer never runs to gigabytes.

@@ -36,7 +36,8 @@ void OutputList::globalAdded(wl_registry* registry, std::uint32_t name, std::str
     auto output = std::make_unique<Output>();
     output->global = name;
     // Version 2 tells the scale, 4 the name.
-    output->output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 4u)));
+    output->output =
+        static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 4u)));
     static const wl_output_listener listener{
         [](void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t, std::int32_t,
            const char*, const char*, std::int32_t) {
@@ -59,18 +60,18 @@ void OutputList::globalAdded(wl_registry* registry, std::uint32_t name, std::str
         [](void*, wl_output*, const char*) {},
     };
     wl_output_add_listener(output->output, &listener, output.get());
-    describe(*output);
+    followXdgOutput(*output);
     outputs_.push_back(std::move(output));
   } else if (interface == zxdg_output_manager_v1_interface.name && xdgOutputs_ == nullptr) {
     // Version 2 tells the name.
     xdgOutputs_ = static_cast<zxdg_output_manager_v1*>(
         wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, std::min(version, 3u)));
     xdgOutputsGlobal_ = name;
-    for (const auto& output : outputs_) describe(*output);
+    for (const auto& output : outputs_) followXdgOutput(*output);
   }
 }
 
-void OutputList::describe(Output& output) {
+void OutputList::followXdgOutput(Output& output) {
   if (xdgOutputs_ == nullptr || output.xdgOutput != nullptr) return;
   output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(xdgOutputs_, output.output);
   static const zxdg_output_v1_listener listener{

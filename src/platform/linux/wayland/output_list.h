@@ -44,7 +44,8 @@ class OutputList final : public GlobalListener {
     ~Output();
   };
 
-  void describe(Output& output);
+  // Asks xdg-output about the output, once there is an xdg-output manager.
+  void followXdgOutput(Output& output);
 
   WaylandConnection& connection_;
   zxdg_output_manager_v1* xdgOutputs_ = nullptr;

@@ -12,8 +12,7 @@ namespace lumio::wayland {
 
 std::unique_ptr<WaylandScreenSurface> WaylandScreenSurface::Create(WaylandConnection& connection, ScreenSurface& xSide,
                                                                    std::function<MonitorPlace()> primaryMonitor) {
-  std::unique_ptr<WaylandScreenSurface> surface(
-      new WaylandScreenSurface(connection, xSide, std::move(primaryMonitor)));
+  std::unique_ptr<WaylandScreenSurface> surface(new WaylandScreenSurface(connection, xSide, std::move(primaryMonitor)));
   if (!surface->usable()) return nullptr;
   return surface;
 }

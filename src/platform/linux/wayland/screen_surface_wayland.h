@@ -33,8 +33,7 @@ class WaylandScreenSurface final : public ScreenSurface, private GlobalListener 
   WaylandScreenSurface(const WaylandScreenSurface&) = delete;
   WaylandScreenSurface& operator=(const WaylandScreenSurface&) = delete;
 
-  void drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour,
-                std::string_view text) override;
+  void drawText(const FontRequest& font, std::int32_t x, std::int32_t y, Colour colour, std::string_view text) override;
   void repaintAll() override;
 
  private:
