@@ -61,12 +61,12 @@ int main() {
     };
     auto layerScreen = connection != nullptr ? WaylandScreenSurface::Create(*connection, xScreen, primaryMonitor)
                                              : nullptr;
-    if (wayland != nullptr)
-      std::fprintf(stderr, "%s\n",
-                   lumio::wayland::TextsLine(layerScreen != nullptr ? TextsWay::LayerShell
-                                             : connection != nullptr ? TextsWay::NoLayerShell
-                                                                     : TextsWay::NoConnection)
-                       .c_str());
+    if (wayland != nullptr) {
+      const TextsWay way = layerScreen != nullptr  ? TextsWay::LayerShell
+                           : connection != nullptr ? TextsWay::NoLayerShell
+                                                   : TextsWay::NoConnection;
+      std::fprintf(stderr, "%s\n", lumio::wayland::TextsLine(way).c_str());
+    }
     lumio::ScreenSurface& screen = layerScreen != nullptr ? static_cast<lumio::ScreenSurface&>(*layerScreen) : xScreen;
     X11DesktopIcons icons(display);
     X11InstanceGuard instance(display);
