@@ -8,6 +8,10 @@ packages=(
   cmake make g++ pkg-config googletest libgtest-dev libbenchmark-dev
   # the X11 backend
   libx11-dev libxft-dev libxtst-dev libfltk1.3-dev fonts-dejavu-core
+  # texts on a Wayland compositor's overlay layer: our own connection with
+  # protocol code generated at build time (wayland-scanner comes with
+  # libwayland-dev, xdg-output with wayland-protocols), drawn with cairo
+  libwayland-dev wayland-protocols libcairo2-dev
   # the Win32 backend, cross-built, and Wine to run it and its tests
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # a private display for tests and the demo, and tools to drive and read it

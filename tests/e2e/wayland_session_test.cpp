@@ -1,6 +1,9 @@
 // The real program in a real Wayland session: sway, headless, with XWayland,
 // and a native Wayland terminal (foot) holding the focus, so that XWayland
-// hears no key at all. The keyboard lights are faked at their real path:
+// hears no key at all. sway has a layer shell: the texts are surfaces on its
+// overlay layer, and a click on their letters reaches foot beneath, which
+// reports it to the program it runs (mouse reporting on) and that program
+// to a file; the clicks come from a virtual pointer of our own. The keyboard lights are faked at their real path:
 // this process enters a mount namespace of its own and lays a tmpfs over
 // /sys/class, which its children (sway, foot, the program) see and nothing
 // else on the machine does. sway refuses to run as root, so the session runs
@@ -24,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -33,6 +37,8 @@
 
 #include "e2e/announcement_checks.h"
 #include "e2e/e2e_support.h"
+#include "overlay/std_font.h"
+#include "platform/linux/x11/screen_surface_x11.h"
 #include "support/process.h"
 #include "support/x_screen.h"
 
@@ -48,6 +54,9 @@ constexpr const char* kFootId = "lumio-e2e-foot";
 const fs::path kCapsLight = "/sys/class/leds/input3::capslock/brightness";
 // The part of the screen the texts are painted in (as in program_test.cpp).
 constexpr int kAreaY = 250, kAreaHeight = 200;
+constexpr int kScreenWidth = 1280, kScreenHeight = 800;
+// Clicks land left of this, clear of the program's own window in the middle.
+constexpr int kClickRightmost = 470;
 
 long long MsSince(Clock::time_point t) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
@@ -126,6 +135,67 @@ std::optional<ScreenImage> ImageFromPpm(const std::string& bytes, int x, int y) 
   return image;
 }
 
+// The rows [top, bottom) of an image.
+ScreenImage Rows(const ScreenImage& image, int top, int bottom) {
+  ScreenImage rows{image.x, std::max(top, image.y), image.width, 0, {}};
+  for (int y = rows.y; y < std::min(bottom, image.y + image.height); ++y, ++rows.height)
+    for (int x = 0; x < image.width; ++x) rows.pixels.push_back(image.at(x, y - image.y));
+  return rows;
+}
+
+// A pixel in the middle of a green letter (green all around it) left of x.
+std::optional<std::pair<int, int>> PointOnALetter(const ScreenImage& image, int rightmost) {
+  const auto green = [&](int px, int py) { return IsOverlayGreen(image.at(px, py)); };
+  for (int py = 1; py + 1 < image.height; ++py)
+    for (int px = 1; px + 1 < std::min(image.width, rightmost - image.x); ++px)
+      if (green(px, py) && green(px - 1, py) && green(px + 1, py) && green(px, py - 1) && green(px, py + 1))
+        return std::pair{image.x + px, image.y + py};
+  return std::nullopt;
+}
+
+// Where the X11 program's text puts ink, bold at a cell of that height with
+// the cell's corner at (250, 300): the font it opens on the X display in
+// $DISPLAY, from the same fontconfig as the session's. Nothing without one.
+std::optional<GreenArea> InkOfX11Text(const std::string& text, int cell) {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return std::nullopt;
+  StdFont fresh;
+  FontRequest request;
+  request.height = cell;
+  request.weight = 700;
+  request.faceName = fresh.Name();
+  std::optional<GreenArea> ink;
+  if (XftFont* font = x11::OpenRequestedFont(display, DefaultScreen(display), request); font != nullptr) {
+    XGlyphInfo extents{};
+    XftTextExtentsUtf8(display, font, reinterpret_cast<const FcChar8*>(text.data()), static_cast<int>(text.size()),
+                       &extents);
+    ink = GreenArea{};
+    ink->left = kTextLeft - extents.x;
+    ink->top = kTextTop + font->ascent - extents.y;
+    ink->right = ink->left + extents.width - 1;
+    ink->bottom = ink->top + extents.height - 1;
+    XftFontClose(display, font);
+  }
+  XCloseDisplay(display);
+  return ink;
+}
+
+// The text's solid pixels lie within its ink, a pixel or two inside.
+void ExpectSameSizeAsX11(const GreenArea& shown, const std::string& text, int cell) {
+  const std::optional<GreenArea> x11 = InkOfX11Text(text, cell);
+  if (!x11) {
+    std::cout << "[ note     ] no X display in $DISPLAY: \"" << text << "\" not compared with the X11 text\n";
+    return;
+  }
+  EXPECT_NEAR(shown.left, x11->left, 3) << text;
+  EXPECT_NEAR(shown.top, x11->top, 3) << text;
+  EXPECT_NEAR(shown.right, x11->right, 3) << text;
+  EXPECT_NEAR(shown.bottom, x11->bottom, 3) << text;
+  std::cout << "[ figures  ] \"" << text << "\": green " << shown.left << "," << shown.top << " to " << shown.right
+            << "," << shown.bottom << "; the X11 text's ink " << x11->left << "," << x11->top << " to " << x11->right
+            << "," << x11->bottom << "\n";
+}
+
 class WaylandSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -150,6 +220,7 @@ class WaylandSessionTest : public ::testing::Test {
       GiveToUser(scratch_.path() / folder, fs::perms(0700));
     }
     GiveToUser(CopyExecutable(ProgramExecutable(), scratch_.path() / "program"), fs::perms(0755));
+    GiveToUser(CopyExecutable(LUMIO_CLICK, scratch_.path() / "program"), fs::perms(0755));
     // sway says which X display XWayland has by running a command with it.
     WriteFile(scratch_.path() / "sway.conf",
               "xwayland enable\n"
@@ -174,13 +245,14 @@ class WaylandSessionTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (ChildProcess* child : {program_.get(), foot_.get(), sway_.get()}) {
+    for (ChildProcess* child : {program_.get(), foot_.get(), pointer_.get(), sway_.get()}) {
       if (child == nullptr) continue;
       child->stop();
       if (HasFailure()) std::cerr << "--- stderr (pid " << child->pid() << "):\n" << child->standardError() << "\n";
     }
     program_.reset();
     foot_.reset();
+    pointer_.reset();
     sway_.reset();
   }
 
@@ -211,17 +283,47 @@ class WaylandSessionTest : public ::testing::Test {
   bool swaymsg(const std::string& command) { return runToEnd({"swaymsg", command}).has_value(); }
 
   // The band of the screen the texts are painted in.
-  GreenArea screenshotGreen() {
+  ScreenImage screenshot() {
     const auto bytes = runToEnd({"grim", "-t", "ppm", "-g", "0," + std::to_string(kAreaY) + " 1280x" +
                                                           std::to_string(kAreaHeight), "-"});
     const auto image = bytes ? ImageFromPpm(*bytes, 0, kAreaY) : std::nullopt;
     if (!image) ADD_FAILURE() << "grim gave no screenshot";
-    return image ? FindGreen(*image) : GreenArea{};
+    return image ? *image : ScreenImage{};
+  }
+  GreenArea screenshotGreen() { return FindGreen(screenshot()); }
+
+  // What foot has reported of the mouse so far: ESC [ M and three bytes a
+  // press or a release.
+  std::size_t mouseReports() {
+    const std::string said = ReadWholeFile(scratch_.path() / "home" / "mouse");
+    std::size_t count = 0;
+    for (std::size_t at = said.find("\x1b[M"); at != std::string::npos; at = said.find("\x1b[M", at + 1)) ++count;
+    return count;
+  }
+
+  // Clicks a green letter of the text in the image, and expects foot, the
+  // window beneath, to report the click while the text is still shown.
+  void expectClickOnTextReachesFoot(const ScreenImage& image, const char* what) {
+    const auto point = PointOnALetter(image, kClickRightmost);
+    ASSERT_TRUE(point) << what << ": no green letter to click";
+    const std::size_t before = mouseReports();
+    const auto clicked = runToEnd({(scratch_.path() / "program" / "virtual_pointer_click").string(),
+                                   std::to_string(point->first), std::to_string(point->second),
+                                   std::to_string(kScreenWidth), std::to_string(kScreenHeight)});
+    ASSERT_TRUE(clicked) << what << ": the virtual pointer did not click";
+    const ScreenImage after = screenshot();
+    EXPECT_TRUE(IsOverlayGreen(after.at(point->first - after.x, point->second - after.y)))
+        << what << ": gone before the click could be seen to pass through it";
+    EXPECT_TRUE(WaitUntil([&] { return mouseReports() >= before + 2; }, 1s))
+        << what << ": a click on a letter at " << point->first << "," << point->second
+        << " did not reach the terminal beneath (press and release reported: " << mouseReports() - before << ")";
   }
 
   // Sets the Caps Lock light as the compositor would, and returns the
   // announcement that follows, fully drawn; checks it is erased in time.
-  GreenArea announcementAfterLight(const char* value, const char* what) {
+  // whileShown runs on its screenshot, fully drawn, while it shows.
+  GreenArea announcementAfterLight(const char* value, const char* what,
+                                   const std::function<void(const ScreenImage&)>& whileShown = {}) {
     WriteFile(kCapsLight, value);
     const auto changed = Clock::now();
     GreenArea first;
@@ -232,7 +334,9 @@ class WaylandSessionTest : public ::testing::Test {
     if (!shown) return {};
     EXPECT_GE(shownMs, 400) << what << " painted too soon after the light's change";
     std::this_thread::sleep_for(100ms);  // the whole text, not a frame caught half-way
-    const GreenArea text = screenshotGreen();
+    const ScreenImage image = screenshot();
+    const GreenArea text = FindGreen(image);
+    if (whileShown) whileShown(image);
     std::this_thread::sleep_until(shownAt + 900ms);
     EXPECT_FALSE(screenshotGreen().any()) << what << ": still on the screen 0.9 s after it was first seen";
     std::cout << "[ figures  ] " << what << ": first seen " << shownMs << " ms after the light changed\n";
@@ -241,14 +345,21 @@ class WaylandSessionTest : public ::testing::Test {
 
   TempFolder scratch_{"lumio-e2e-wayland"};
   AdoptedProcesses adopted_;  // made before any child, gone after them all: it ends what they leave behind
-  std::unique_ptr<ChildProcess> sway_, foot_, program_;
+  std::unique_ptr<ChildProcess> sway_, pointer_, foot_, program_;
   std::string wayland_, swaySocket_, xDisplay_;
 };
 
 TEST_F(WaylandSessionTest, CapsLockIsAnnouncedFromTheKeyboardLightWhileAWaylandWindowHasTheFocus) {
-  foot_ = startAsUser({"foot", "-a", kFootId, "sleep", "600"});
+  // The seat's pointer, there before foot looks for one.
+  pointer_ = startAsUser({(scratch_.path() / "program" / "virtual_pointer_click").string(), "hold"});
+  // In foot, a shell that turns on mouse reporting and writes down what
+  // foot reports: a press and a release, six bytes each.
+  foot_ = startAsUser({"foot", "-a", kFootId, "sh", "-c",
+                       "stty raw -echo; printf '\\033[?1000h'; : > ready; exec cat > mouse"});
   const std::string foot = std::string("[app_id=\"^") + kFootId + "$\"]";
   ASSERT_TRUE(WaitUntil([&] { return swaymsg(foot + " nop"); }, 10s)) << "no foot window";
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(scratch_.path() / "home" / "ready"); }, 5s))
+      << "mouse reporting not on in foot";
 
   const auto started = Clock::now();
   program_ = startAsUser({"DISPLAY=" + xDisplay_, (scratch_.path() / "program" / "lumio-capslock").string()});
@@ -260,23 +371,32 @@ TEST_F(WaylandSessionTest, CapsLockIsAnnouncedFromTheKeyboardLightWhileAWaylandW
 
   // The banner, whole: a first line of 32 px and four of 20 px below it.
   std::this_thread::sleep_until(started + 2s);
-  const GreenArea banner = screenshotGreen();
+  const ScreenImage bannerImage = screenshot();
+  const GreenArea banner = FindGreen(bannerImage);
   for (const int lineTop : {300, 340, 360, 380, 400})
     EXPECT_TRUE(FirstGreenRow(banner, kAreaY, lineTop, lineTop + 20)) << "no banner line at y=" << lineTop;
   EXPECT_NEAR(banner.left, kTextLeft, 8);
   EXPECT_GT(banner.right, kTextLeft + 300) << "the banner looks cut";
   EXPECT_FALSE(FirstGreenRow(banner, kAreaY, 420, kAreaY + kAreaHeight)) << "green below the banner";
+  // The title line has a cell of 32 pixels, the next begins at y=340.
+  ExpectSameSizeAsX11(FindGreen(Rows(bannerImage, kTextTop, 338)), "About: Lumio", 32);
+  expectClickOnTextReachesFoot(Rows(bannerImage, kTextTop, 338), "the banner");
   std::this_thread::sleep_until(started + 9s);
   EXPECT_FALSE(screenshotGreen().any()) << "the banner is still there 9 s after start";
 
   const std::string said = program_->standardError();
+  std::cout << "[ stderr   ] " << said;
   EXPECT_NE(said.find("Caps Lock is followed through the lights of 1 keyboard"), std::string::npos) << said;
   EXPECT_EQ(said.find("Wayland session"), said.rfind("Wayland session")) << "said more than once: " << said;
+  EXPECT_NE(said.find("texts are drawn on the compositor's overlay layer"), std::string::npos) << said;
 
   // Through XWayland the lock is off all along: only the light says "on".
-  const GreenArea on = announcementAfterLight("1\n", "Caps Lock is ON");
+  const GreenArea on = announcementAfterLight("1\n", "Caps Lock is ON", [&](const ScreenImage& image) {
+    expectClickOnTextReachesFoot(image, "\"Caps Lock is ON\"");
+  });
   ASSERT_TRUE(on.any());
   ExpectWholeAnnouncement(on);
+  ExpectSameSizeAsX11(on, "Caps Lock is ON", 72);
 
   const GreenArea off = announcementAfterLight("0\n", "Caps Lock is OFF");
   ASSERT_TRUE(off.any());

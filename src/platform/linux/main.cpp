@@ -15,7 +15,10 @@
 #include "platform/linux/x11/instance_guard_x11.h"
 #include "platform/linux/x11/keyboard_x11.h"
 #include "platform/linux/os/program_environment_linux.h"
+#include "platform/linux/x11/monitors_x11.h"
 #include "platform/linux/x11/screen_surface_x11.h"
+#include "platform/linux/wayland/screen_surface_wayland.h"
+#include "platform/linux/wayland/wayland_connection.h"
 #include "platform/linux/wayland/wayland_session.h"
 #include "platform/linux/x11/window_system_x11.h"
 #include "platform/linux/x11/x11_display.h"
@@ -24,7 +27,10 @@ int main() {
   using namespace lumio::x11;
   using lumio::os::KeyboardLights;
   using lumio::os::LinuxProgramEnvironment;
+  using lumio::wayland::TextsWay;
+  using lumio::wayland::WaylandConnection;
   using lumio::wayland::WaylandDisplayName;
+  using lumio::wayland::WaylandScreenSurface;
   using lumio::wayland::WaylandSessionLine;
   Display* display = SharedDisplay();
   if (display == nullptr) {
@@ -43,7 +49,25 @@ int main() {
       std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, lights->keyboardsWithCapsLockLight()).c_str());
     X11KeyboardDevice keyboard(display, X11KeyboardDevice::Source::RawEvents, std::move(lights));
     X11LockKeySource lockKeys(display, keyboard);
-    X11ScreenSurface screen(display);
+    // A compositor with a layer shell shows the texts on its overlay layer,
+    // where clicks pass through them; XWayland windows do not let them
+    // through everywhere.
+    X11ScreenSurface xScreen(display);
+    auto connection = wayland != nullptr ? WaylandConnection::Connect(wayland) : nullptr;
+    const auto primaryMonitor = [display] {
+      const NamedMonitor primary = PrimaryMonitorNamed(display);
+      return lumio::wayland::MonitorPlace{primary.name, primary.area.x, primary.area.y, primary.area.width,
+                                          primary.area.height};
+    };
+    auto layerScreen = connection != nullptr ? WaylandScreenSurface::Create(*connection, xScreen, primaryMonitor)
+                                             : nullptr;
+    if (wayland != nullptr) {
+      const TextsWay way = layerScreen != nullptr  ? TextsWay::LayerShell
+                           : connection != nullptr ? TextsWay::NoLayerShell
+                                                   : TextsWay::NoConnection;
+      std::fprintf(stderr, "%s\n", lumio::wayland::TextsLine(way).c_str());
+    }
+    lumio::ScreenSurface& screen = layerScreen != nullptr ? static_cast<lumio::ScreenSurface&>(*layerScreen) : xScreen;
     X11DesktopIcons icons(display);
     X11InstanceGuard instance(display);
     LinuxProgramEnvironment environment;

@@ -23,4 +23,18 @@ std::string WaylandSessionLine(const char* waylandDisplay, std::size_t keyboards
          ", whichever window has the focus";
 }
 
+std::string TextsLine(TextsWay way) {
+  switch (way) {
+    case TextsWay::LayerShell:
+      return "lumio-capslock: texts are drawn on the compositor's overlay layer (zwlr_layer_shell_v1): every click "
+             "passes through them";
+    case TextsWay::NoLayerShell:
+      return "lumio-capslock: texts are drawn as XWayland windows: the compositor offers no layer shell "
+             "(zwlr_layer_shell_v1)";
+    case TextsWay::NoConnection:
+      break;
+  }
+  return "lumio-capslock: texts are drawn as XWayland windows: the compositor did not answer a connection of our own";
+}
+
 }  // namespace lumio::wayland

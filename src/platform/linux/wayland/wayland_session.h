@@ -14,4 +14,8 @@ const char* WaylandDisplayName();
 // The line said once on stderr at start in a Wayland session.
 std::string WaylandSessionLine(const char* waylandDisplay, std::size_t keyboardsWithLights);
 
+// How the texts are drawn there, said once at start beside it.
+enum class TextsWay { LayerShell, NoLayerShell, NoConnection };
+std::string TextsLine(TextsWay way);
+
 }  // namespace lumio::wayland

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <string>
 #include <vector>
 
 namespace lumio::x11 {
@@ -24,5 +25,14 @@ ScreenArea ChooseScreen(const std::vector<Monitor>& monitors, const ScreenArea& 
 // ChooseScreen over the monitors RandR 1.5 reports now: one request. The
 // whole root window on a server without RandR 1.5.
 ScreenArea PrimaryMonitor(Display* display);
+
+// The same monitor with its RandR name (one request more), which under
+// XWayland may be the compositor's name for it; the root window, unnamed,
+// where PrimaryMonitor gives the root window.
+struct NamedMonitor {
+  ScreenArea area;
+  std::string name;
+};
+NamedMonitor PrimaryMonitorNamed(Display* display);
 
 }  // namespace lumio::x11

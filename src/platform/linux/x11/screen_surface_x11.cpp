@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/os/font_pattern.h"
 #include "platform/linux/x11/monitors_x11.h"
 #include "platform/linux/x11/text_rules.h"
 #include "platform/linux/x11/x11_display.h"
@@ -17,19 +18,8 @@ namespace lumio::x11 {
 namespace {
 
 XftFont* OpenAtPixelSize(Display* display, int screen, const FontRequest& request, double pixelSize) {
-  FcPattern* pattern = FcPatternCreate();
+  FcPattern* pattern = os::FontRequestPattern(request, pixelSize);
   if (pattern == nullptr) return nullptr;
-  const std::string face = request.faceName;
-  if (!face.empty())
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-  // The Windows face names are seldom installed: the generic family after
-  // them keeps fontconfig's fallback of the right kind.
-  const char* generic = FamilyOfFace(face) == FontFamily::Serif ? "serif" : "sans-serif";
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(generic));
-  FcPatternAddDouble(pattern, FC_PIXEL_SIZE, pixelSize);
-  FcPatternAddInteger(pattern, FC_WEIGHT, FontconfigWeight(request.weight));
-  FcPatternAddInteger(pattern, FC_SLANT, request.italic != 0 ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-
   FcResult result = FcResultNoMatch;
   FcPattern* match = XftFontMatch(display, screen, pattern, &result);
   FcPatternDestroy(pattern);
