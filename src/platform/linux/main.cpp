@@ -1,22 +1,21 @@
 // Lumio - Caps Lock on X11: the backend's objects around the portable form.
-#include <FL/fl_ask.H>
-
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "keymonitor/error_messages.h"
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
+#include "platform/linux/os/program_environment_linux.h"
+#include "platform/linux/wayland/wayland_session.h"
 #include "platform/linux/x11/desktop_icons_x11.h"
 #include "platform/linux/x11/instance_guard_x11.h"
 #include "platform/linux/x11/keyboard_x11.h"
-#include "platform/linux/os/program_environment_linux.h"
+#include "platform/linux/x11/lock_keys_x11.h"
+#include "platform/linux/x11/message_box_x11.h"
 #include "platform/linux/x11/screen_surface_x11.h"
-#include "platform/linux/wayland/wayland_session.h"
 #include "platform/linux/x11/window_system_x11.h"
 #include "platform/linux/x11/x11_display.h"
 
@@ -41,8 +40,9 @@ int main() {
     auto lights = wayland != nullptr ? std::make_unique<KeyboardLights>(lumio::os::kKeyboardLightsFolder) : nullptr;
     if (wayland != nullptr)
       std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, lights->keyboardsWithCapsLockLight()).c_str());
-    X11KeyboardDevice keyboard(display, X11KeyboardDevice::Source::RawEvents, std::move(lights));
-    X11LockKeySource lockKeys(display, keyboard);
+    const std::unique_ptr<PressedKeys> keys = OpenPressedKeys(display);
+    X11KeyboardDevice keyboard(*keys, lights.get());
+    X11LockKeySource lockKeys(display, *keys, lights.get());
     X11ScreenSurface screen(display);
     X11DesktopIcons icons(display);
     X11InstanceGuard instance(display);
@@ -54,9 +54,7 @@ int main() {
     // Only what the window itself could not report gets here.
     const std::string text = lumio::EscapedErrorText(std::current_exception());
     std::fprintf(stderr, "lumio-capslock: %s\n", text.c_str());
-    const std::string title(lumio::kAppTitle);
-    fl_message_title(title.c_str());
-    fl_alert("%s", text.c_str());
+    ShowMessageBox(text, lumio::MessageIcon::Stop, lumio::kAppTitle);
     return 1;
   }
 }
