@@ -27,12 +27,15 @@
 #include "platform/linux/x11/screen_surface_x11.h"
 #include "platform/linux/x11/window_system_x11.h"
 #include "platform/linux/x11/x11_display.h"
+#include "support/recording_events.h"
 #include "support/temp_folder.h"
 
 // After gtest: X's headers define None, True and False as macros.
 #include <FL/x.H>
 
 namespace lumio::x11::testing {
+
+using lumio::testing::CountingEvents;
 
 // The program's folder is the test's own temporary one; the separator is
 // the real backend's.
@@ -68,40 +71,6 @@ inline Fl_Widget* ControlWidget(const X11WindowSystem& ws, Control control) {
     if (child.control == control) return ChildAt(ws, child.left, child.top);
   return nullptr;
 }
-
-// Passes every event on to the form, recording the clicks and counting the
-// ticks of each timer.
-class CountingEvents final : public WindowEvents {
- public:
-  explicit CountingEvents(WindowEvents* forward = nullptr) : forward_(forward) {}
-  void keyClicked(int index) override {
-    keys.push_back(index);
-    if (forward_) forward_->keyClicked(index);
-  }
-  void controlClicked(Control control) override {
-    controls.push_back(control);
-    if (forward_) forward_->controlClicked(control);
-  }
-  void timerTicked(TimerName timer) override {
-    ++ticks[static_cast<std::size_t>(timer)];
-    if (onTick) onTick(timer);
-    if (forward_) forward_->timerTicked(timer);
-  }
-  void programEnding() override {
-    ++endings;
-    if (forward_) forward_->programEnding();
-  }
-  int ticksOf(TimerName timer) const { return ticks[static_cast<std::size_t>(timer)]; }
-
-  std::vector<int> keys;
-  std::vector<Control> controls;
-  std::array<int, 4> ticks{};
-  int endings = 0;
-  std::function<void(TimerName)> onTick;
-
- private:
-  WindowEvents* forward_;
-};
 
 // The real screen surface, with a list of the texts painted through it.
 class RecordingScreen final : public ScreenSurface {
