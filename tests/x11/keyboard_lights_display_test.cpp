@@ -20,7 +20,6 @@ class KeyboardLightsDeviceTest : public BackendTest {
     std::filesystem::create_directories(folder_.path() / "input3::capslock");
     std::ofstream(folder_.path() / "input3::capslock/brightness", std::ios::trunc) << text;
   }
-  std::unique_ptr<os::KeyboardLights> lights() { return std::make_unique<os::KeyboardLights>(folder_.path()); }
 
   lumio::testing::TempFolder folder_{"lumio-leds"};
 };
@@ -28,13 +27,17 @@ class KeyboardLightsDeviceTest : public BackendTest {
 TEST_F(KeyboardLightsDeviceTest, ALightThatChangedIsCapsLockDownInOneSnapshotBesideTheKeysXSees) {
   XScreen xs;
   setCapsLight("0\n");
-  X11KeyboardDevice keyboard(backend->display, X11KeyboardDevice::Source::RawEvents, lights());
-  EXPECT_TRUE(keyboard.readsLights());
-  EXPECT_FALSE(backend->keyboard.readsLights());
+  os::KeyboardLights lights(folder_.path());
+  X11KeyboardDevice keyboard(*backend->keys, &lights);
   keyboard.open(0);
+  backend->keyboard.open(0);
   KeyboardState state{};
   keyboard.getState(state);
   EXPECT_EQ(state[kCapsLockCode], 0);
+  backend->keyboard.getState(state);
+  // Nothing tells when a light changes: a keyboard reading them never rests.
+  EXPECT_FALSE(keyboard.unchangedSinceLastState());
+  EXPECT_TRUE(backend->keyboard.unchangedSinceLastState());
 
   setCapsLight("1\n");
   keyboard.getState(state);
@@ -52,14 +55,11 @@ TEST_F(KeyboardLightsDeviceTest, TheLockIsTheLightsWhereAKeyboardHasOneElseTheSe
   XScreen xs;
   const bool initially = xs.capsLockOn();
   setCapsLight(initially ? "0\n" : "1\n");
-  X11KeyboardDevice lit(backend->display, X11KeyboardDevice::Source::RawEvents, lights());
-  X11LockKeySource litLocks(backend->display, lit);
+  os::KeyboardLights lights(folder_.path());
+  X11LockKeySource litLocks(backend->display, *backend->keys, &lights);
   const lumio::testing::TempFolder noLights("lumio-leds");
-  X11KeyboardDevice none(backend->display, X11KeyboardDevice::Source::RawEvents,
-                         std::make_unique<os::KeyboardLights>(noLights.path()));
-  X11LockKeySource noneLocks(backend->display, none);
-  lit.open(0);
-  none.open(0);
+  os::KeyboardLights none(noLights.path());
+  X11LockKeySource noneLocks(backend->display, *backend->keys, &none);
 
   EXPECT_EQ(litLocks.state(LockKey::Caps).on, !initially) << "the light, not the server's indicator";
   EXPECT_EQ(noneLocks.state(LockKey::Caps).on, initially);

@@ -1,25 +1,24 @@
-// Lumio - Caps Lock on X11: the backend's objects around the portable form.
-#include <FL/fl_ask.H>
-
+// Lumio - Caps Lock on Linux: the backend's objects around the portable form.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "keymonitor/error_messages.h"
 #include "keymonitor/form_layout.h"
 #include "keymonitor/frm_osd.h"
-#include "platform/linux/x11/desktop_icons_x11.h"
-#include "platform/linux/x11/instance_guard_x11.h"
-#include "platform/linux/x11/keyboard_x11.h"
 #include "platform/linux/os/program_environment_linux.h"
-#include "platform/linux/x11/monitors_x11.h"
-#include "platform/linux/x11/screen_surface_x11.h"
 #include "platform/linux/wayland/screen_surface_wayland.h"
 #include "platform/linux/wayland/wayland_connection.h"
 #include "platform/linux/wayland/wayland_session.h"
+#include "platform/linux/x11/desktop_icons_x11.h"
+#include "platform/linux/x11/instance_guard_x11.h"
+#include "platform/linux/x11/keyboard_x11.h"
+#include "platform/linux/x11/lock_keys_x11.h"
+#include "platform/linux/x11/message_box_x11.h"
+#include "platform/linux/x11/monitors_x11.h"
+#include "platform/linux/x11/screen_surface_x11.h"
 #include "platform/linux/x11/window_system_x11.h"
 #include "platform/linux/x11/x11_display.h"
 
@@ -47,8 +46,9 @@ int main() {
     auto lights = wayland != nullptr ? std::make_unique<KeyboardLights>(lumio::os::kKeyboardLightsFolder) : nullptr;
     if (wayland != nullptr)
       std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, lights->keyboardsWithCapsLockLight()).c_str());
-    X11KeyboardDevice keyboard(display, X11KeyboardDevice::Source::RawEvents, std::move(lights));
-    X11LockKeySource lockKeys(display, keyboard);
+    const std::unique_ptr<PressedKeys> keys = OpenPressedKeys(display);
+    X11KeyboardDevice keyboard(*keys, lights.get());
+    X11LockKeySource lockKeys(display, *keys, lights.get());
     // A compositor with a layer shell shows the texts on its overlay layer,
     // where clicks pass through them; XWayland windows do not let them
     // through everywhere.
@@ -78,9 +78,7 @@ int main() {
     // Only what the window itself could not report gets here.
     const std::string text = lumio::EscapedErrorText(std::current_exception());
     std::fprintf(stderr, "lumio-capslock: %s\n", text.c_str());
-    const std::string title(lumio::kAppTitle);
-    fl_message_title(title.c_str());
-    fl_alert("%s", text.c_str());
+    ShowMessageBox(text, lumio::MessageIcon::Stop, lumio::kAppTitle);
     return 1;
   }
 }
