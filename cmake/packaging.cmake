@@ -5,7 +5,7 @@
 # Components, so that scripts/install.sh can leave one out:
 #   program  the executable (and on Linux the link in bin/)
 #   list     the default list.txt beside the Linux program
-#   desktop  desktop entry and icons
+#   desktop  desktop entry, icons and AppStream metainfo
 #   docs     licence, changelog, README
 
 set(LUMIO_PACKAGE_STAGING ${CMAKE_BINARY_DIR}/package)
@@ -51,6 +51,10 @@ else()
   install(FILES ${LUMIO_PACKAGE_STAGING}/list.txt DESTINATION ${LUMIO_PROGRAM_FOLDER} COMPONENT list)
 
   install(FILES packaging/linux/lumio-capslock.desktop DESTINATION share/applications COMPONENT desktop)
+  # AppStream: what software centres list the program by.
+  set(LUMIO_METAINFO com.example.lumio.capslock.metainfo.xml)
+  configure_file(packaging/linux/${LUMIO_METAINFO}.in ${LUMIO_PACKAGE_STAGING}/${LUMIO_METAINFO} @ONLY)
+  install(FILES ${LUMIO_PACKAGE_STAGING}/${LUMIO_METAINFO} DESTINATION share/metainfo COMPONENT desktop)
   foreach(size 16 32 48)
     install(FILES packaging/linux/icons/lumio-capslock-${size}.png
       DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME lumio-capslock.png COMPONENT desktop)
