@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package, made afresh with CPack: its file list, list.txt
-# byte-identical to what the program writes, no lintian error, AppStream
-# metainfo that validates with the desktop entry, and the program unpacked
-# into a folder owned by root, run by a user who cannot write there: it
-# starts and polls with no failure box. Needs root (for the
+# The Debian package, made afresh with CPack: its file list, AppStream data,
+# list.txt byte-identical to what the program writes, no lintian error, and the
+# program unpacked into a folder owned by root, run by a user who cannot
+# write there: it starts and polls with no failure box. Needs root (for the
 # user and the folder) and $DISPLAY; without root it is skipped.
 #   deb_package_test.sh BUILD_DIR
 set -euo pipefail
