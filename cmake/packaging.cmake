@@ -1,13 +1,20 @@
 # What `cmake --install` puts where, and the packages CPack makes of it:
-# a .deb from the Linux build, a zip from the Windows one.
+# a .deb from the Linux build; a zip and an installer (NSIS) from the
+# Windows one.
 #
 # Components, so that scripts/install.sh can leave one out:
 #   program  the executable (and on Linux the link in bin/)
 #   list     the default list.txt beside the Linux program
-#   desktop  desktop entry and icons
+#   desktop  desktop entry, icons and AppStream metainfo
 #   docs     licence, changelog, README
 
 set(LUMIO_PACKAGE_STAGING ${CMAKE_BINARY_DIR}/package)
+
+# The default list.txt, written by the program's own code rather than typed
+# again: the Linux packages ship it, the Windows uninstaller compares with it.
+add_executable(lumio-write-default-list tools/write_default_list.cpp)
+target_link_libraries(lumio-write-default-list PRIVATE lumio_core)
+target_compile_options(lumio-write-default-list PRIVATE ${LUMIO_WARNINGS})
 
 if(WIN32)
   # Unzipped into a folder of the user's, where the program writes its own
@@ -23,6 +30,7 @@ if(WIN32)
   else()
     set(CPACK_PACKAGE_FILE_NAME lumio-capslock-${PROJECT_VERSION}-win32)
   endif()
+  include(cmake/windows-installer.cmake)
 else()
   # The program reads list.txt from the folder of its own executable (the
   # link resolved), so it lives in a folder of its own and bin/ holds a
@@ -34,10 +42,7 @@ else()
   install(FILES ${LUMIO_PACKAGE_STAGING}/bin/lumio-capslock DESTINATION bin COMPONENT program)
 
   # A system folder is not the user's to write, so the packages carry the
-  # default list, written by the program's own code rather than typed again.
-  add_executable(lumio-write-default-list tools/write_default_list.cpp)
-  target_link_libraries(lumio-write-default-list PRIVATE lumio_core)
-  target_compile_options(lumio-write-default-list PRIVATE ${LUMIO_WARNINGS})
+  # default list.
   add_custom_command(OUTPUT ${LUMIO_PACKAGE_STAGING}/list.txt
     COMMAND lumio-write-default-list ${LUMIO_PACKAGE_STAGING}/list.txt
     DEPENDS lumio-write-default-list
@@ -46,6 +51,10 @@ else()
   install(FILES ${LUMIO_PACKAGE_STAGING}/list.txt DESTINATION ${LUMIO_PROGRAM_FOLDER} COMPONENT list)
 
   install(FILES packaging/linux/lumio-capslock.desktop DESTINATION share/applications COMPONENT desktop)
+  # AppStream: what software centres list the program by.
+  set(LUMIO_METAINFO com.example.lumio.capslock.metainfo.xml)
+  configure_file(packaging/linux/${LUMIO_METAINFO}.in ${LUMIO_PACKAGE_STAGING}/${LUMIO_METAINFO} @ONLY)
+  install(FILES ${LUMIO_PACKAGE_STAGING}/${LUMIO_METAINFO} DESTINATION share/metainfo COMPONENT desktop)
   foreach(size 16 32 48)
     install(FILES packaging/linux/icons/lumio-capslock-${size}.png
       DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME lumio-capslock.png COMPONENT desktop)
@@ -72,10 +81,11 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${LUMIO_WEBSITE})
   set(CPACK_STRIP_FILES ON)
+  set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 endif()
 
 set(CPACK_PACKAGE_NAME lumio-capslock)
-set(CPACK_PACKAGE_VENDOR "The Lumio - Caps Lock authors")
+set(CPACK_PACKAGE_VENDOR "Lumio")
 set(CPACK_PACKAGE_CONTACT "The Lumio - Caps Lock authors <lumio@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shows on the screen whether Caps Lock is on or off")
 # (No double quotes in it: CPack would turn them into list separators.)
@@ -83,5 +93,4 @@ set(CPACK_PACKAGE_DESCRIPTION "Shortly after Caps Lock is pressed, 'Caps Lock is
 appears in large green letters straight on the screen, over every window, and
 disappears again about 0.7 seconds later. The program watches the keyboard as a
 whole, so it works whichever program has the focus. It needs an X11 session.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 include(CPack)

@@ -32,8 +32,9 @@ packages=(
   libxrandr-dev x11-xserver-utils x11-xkb-utils xkb-data
   # checks that the window icon header matches the icon drawing
   python3
-  # the packages and their tests: .deb dependencies, lintian, desktop entries, the zip
-  dpkg-dev lintian desktop-file-utils unzip
+  # the packages and their tests: .deb dependencies, lintian, desktop entries,
+  # AppStream metainfo, the zip, the Windows installer (makensis)
+  dpkg-dev lintian desktop-file-utils appstream unzip nsis
 )
 # A Wayland session for the tests: a headless compositor with XWayland, its
 # screenshot tool and a native terminal to focus. Their recommends (wallpapers,

@@ -7,7 +7,7 @@
 #   ~/.local/share/lumio-capslock/lumio-capslock  the program; its list.txt goes beside it
 #   ~/.local/bin/lumio-capslock                   a link to it
 #   ~/.local/share/applications/lumio-capslock.desktop, and the icons, the
-#   manual page and the licence under ~/.local/share
+#   AppStream metainfo, the manual page and the licence under ~/.local/share
 #   ~/.config/autostart/lumio-capslock.desktop    with --autostart
 #
 #   bash scripts/install.sh                        install (again: harmless)

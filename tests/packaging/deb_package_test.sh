@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package, made afresh with CPack: its file list, list.txt
-# byte-identical to what the program writes, no lintian error, and the
+# The Debian package, made afresh with CPack: its file list, AppStream data,
+# list.txt byte-identical to what the program writes, no lintian error, and the
 # program unpacked into a folder owned by root, run by a user who cannot
 # write there: it starts and polls with no failure box. Needs root (for the
 # user and the folder) and $DISPLAY; without root it is skipped.
@@ -41,9 +41,15 @@ expect_same "packaged files" "$(cd "$root" && find . \( -type f -o -type l \) | 
   ./usr/share/icons/hicolor/16x16/apps/lumio-capslock.png \
   ./usr/share/icons/hicolor/32x32/apps/lumio-capslock.png \
   ./usr/share/icons/hicolor/48x48/apps/lumio-capslock.png \
-  ./usr/share/man/man1/lumio-capslock.1.gz)"
+  ./usr/share/man/man1/lumio-capslock.1.gz \
+  ./usr/share/metainfo/com.example.lumio.capslock.metainfo.xml)"
 [ "$(readlink "$root/usr/bin/lumio-capslock")" = ../lib/lumio-capslock/lumio-capslock ] ||
   fail "the link in bin/ is not relative: $(readlink "$root/usr/bin/lumio-capslock")"
+
+step "AppStream metainfo"
+appstreamcli validate-tree --no-net "$root" || fail "the metainfo and desktop entry do not validate together"
+grep -qF "<release version=\"$(dpkg-deb -f "$deb" Version)\"" "$root"/usr/share/metainfo/*.xml ||
+  fail "the metainfo lists no release of this version"
 
 step "list.txt is what the program itself writes"
 make_scratch writable

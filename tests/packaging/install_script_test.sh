@@ -37,7 +37,7 @@ ours() {
   printf '%s ' ./.local/bin/lumio-capslock
   for f in applications/lumio-capslock.desktop doc/lumio-capslock/{README.md,changelog.gz,copyright} \
     icons/hicolor/{16x16,32x32,48x48}/apps/lumio-capslock.png lumio-capslock/{lumio-capslock,manifest.txt} \
-    man/man1/lumio-capslock.1.gz; do
+    man/man1/lumio-capslock.1.gz metainfo/com.example.lumio.capslock.metainfo.xml; do
     printf '%s ' "./$1/$f"
   done
 }
