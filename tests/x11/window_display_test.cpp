@@ -135,7 +135,9 @@ TEST_F(WindowTest, TerminationSignalEndsTheLoopAndTheProgramGoesOn) {
   EXPECT_FALSE(deadline.fired());
   EXPECT_EQ(events.endings, 1);
   EXPECT_EQ(fl_find(xid), nullptr) << "the window is still there";
-  EXPECT_LE(events.ticksOf(TimerName::Timer1), 3);
+  // Soon after the signal: ticks already due when the loop next wakes may
+  // still come on a loaded machine, but not a second's worth of them.
+  EXPECT_LE(events.ticksOf(TimerName::Timer1), 10);
 }
 
 }  // namespace
