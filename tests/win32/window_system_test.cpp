@@ -129,7 +129,8 @@ class WindowTest : public ::testing::Test {
   }
 
   RecordingEvents events;
-  Win32WindowSystem ws{GetModuleHandleA(nullptr)};
+  MessageLoop loop;
+  Win32WindowSystem ws{GetModuleHandleA(nullptr), loop};
 };
 
 TEST_F(WindowTest, IsCreatedHiddenFixedOwnedCentredAndTwoPixelsHigh) {
@@ -294,7 +295,7 @@ TEST_F(WindowTest, DescribedTimersStartAtCreationAndOthersNeverTick) {
     if (timer.timer == TimerName::tmrAbout) timer.intervalMs = 100;
   FormDescription form = frmOSDLayout();
   form.timers = timers;
-  Win32WindowSystem fresh{GetModuleHandleA(nullptr)};
+  Win32WindowSystem fresh{GetModuleHandleA(nullptr), loop};
   RecordingEvents freshEvents;
   fresh.createWindow(form, freshEvents);
   ASSERT_TRUE(PumpUntil([&] { return freshEvents.ticksOf(TimerName::tmrAbout) >= 2; }, milliseconds(3000)));
@@ -324,11 +325,14 @@ TEST_F(WindowTest, TimersKeepTickingWhileAMessageBoxIsOpen) {
   const std::string caption = "lumio message box test";
   HWND box = nullptr;
   HWND boxOwner = nullptr;
+  bool boxOnTop = false;
   events.onTick = [&](TimerName) {
     if (events.ticksOf(TimerName::Timer1) == 5) {
       box = FindWindowA(nullptr, caption.c_str());
-      if (box != nullptr) boxOwner = GetWindow(box, GW_OWNER);
-      if (box != nullptr) PostMessageA(box, WM_COMMAND, IDOK, 0);
+      if (box == nullptr) return;
+      boxOwner = GetWindow(box, GW_OWNER);
+      boxOnTop = (GetWindowLongPtrA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
   };
   // Should the box never be found, a safety net closes whatever has our
@@ -345,7 +349,34 @@ TEST_F(WindowTest, TimersKeepTickingWhileAMessageBoxIsOpen) {
   safety.join();
   ASSERT_NE(box, nullptr) << "the box was up while the timer ticked";
   EXPECT_EQ(boxOwner, window());
+  EXPECT_TRUE(boxOnTop) << "in front of every window";
   EXPECT_GE(events.ticksOf(TimerName::Timer1), 5);
+}
+
+// Resting, a timer wakes nobody; a handle the loop watches, or a switch of
+// session, brings its ticks back at once.
+TEST_F(WindowTest, ARestingTimerTicksAgainWhenAWatchedHandleOrTheSessionWakesIt) {
+  const HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  loop.watch(event, [&] { ws.setTimerResting(TimerName::Timer1, false); });
+  ws.setTimerEnabled(TimerName::Timer1, true);
+  events.onTick = [&](TimerName) {
+    const int ticks = events.ticksOf(TimerName::Timer1);
+    if (ticks == 3 || ticks == 6) ws.setTimerResting(TimerName::Timer1, true);
+    if (ticks == 8) ws.endProgram();
+  };
+  std::thread wake([&] {
+    std::this_thread::sleep_for(milliseconds(400));
+    SetEvent(event);
+    std::this_thread::sleep_for(milliseconds(400));
+    PostMessageA(window(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  });
+  RunLoop();
+  wake.join();
+  loop.unwatch(event);
+  CloseHandle(event);
+  ASSERT_EQ(events.ticksOf(TimerName::Timer1), 8);
+  EXPECT_GE(events.ticks[3].at - events.ticks[2].at, milliseconds(250)) << "a tick while resting";
+  EXPECT_GE(events.ticks[6].at - events.ticks[5].at, milliseconds(250)) << "a tick while resting";
 }
 
 TEST_F(WindowTest, DoEventsReturnsEvenWhenATimerOutrunsItsHandler) {
@@ -375,7 +406,9 @@ TEST_F(WindowTest, EndProgramEndsTheLoopAndNothingIsDeliveredAfterIt) {
 
 TEST_F(WindowTest, ClosingTheWindowEndsTheLoopWithAnEndingEvent) {
   ws.showWindow();
-  PostMessageA(window(), WM_CLOSE, 0, 0);
+  // taskkill closes every top-level window: the hidden owner's close is the
+  // main window's.
+  PostMessageA(GetWindow(window(), GW_OWNER), WM_CLOSE, 0, 0);
   RunLoop();
   EXPECT_EQ(events.endings, 1);
   EXPECT_FALSE(IsWindowVisible(window()));
