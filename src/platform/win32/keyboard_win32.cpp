@@ -10,6 +10,9 @@ void Check(HRESULT result) {
   if (FAILED(result)) throw HresultFailure(result);
 }
 
+// Key changes DirectInput keeps for us between two snapshots.
+constexpr DWORD kBufferedChanges = 64;
+
 }  // namespace
 
 Win32KeyboardDevice::~Win32KeyboardDevice() { release(); }
@@ -40,6 +43,12 @@ void Win32KeyboardDevice::open(NativeHandle window) {
   Check(input_->CreateDevice(GUID_SysKeyboard, &device_, nullptr));
   Check(device_->SetDataFormat(&c_dfDIKeyboard));
   Check(device_->SetCooperativeLevel(ToHwnd(window), DISCL_NONEXCLUSIVE | DISCL_BACKGROUND));
+  DIPROPDWORD buffer{};
+  buffer.diph.dwSize = sizeof buffer;
+  buffer.diph.dwHeaderSize = sizeof buffer.diph;
+  buffer.diph.dwHow = DIPH_DEVICE;
+  buffer.dwData = kBufferedChanges;
+  device_->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph);  // refused: snapshots alone
   watchEvents();
   Check(device_->Acquire());
 }
@@ -70,6 +79,18 @@ void Win32KeyboardDevice::getState(KeyboardState& state) {
   const HRESULT result = ReadSnapshot(*device_, state);
   read_ = SUCCEEDED(result);
   Check(result);
+  addTaps(state);
+}
+
+// A key that went down since the last snapshot counts as down in this one,
+// even if it is up again: a short tap is seen however late the tick that a
+// key wakes comes.
+void Win32KeyboardDevice::addTaps(KeyboardState& state) {
+  DIDEVICEOBJECTDATA changes[kBufferedChanges];
+  DWORD count = kBufferedChanges;
+  if (FAILED(device_->GetDeviceData(sizeof changes[0], changes, &count, 0))) return;
+  for (DWORD i = 0; i < count && i < kBufferedChanges; ++i)
+    if ((changes[i].dwData & 0x80) != 0) state[changes[i].dwOfs & 0xFF] |= 0x80;
 }
 
 bool Win32KeyboardDevice::unchangedSinceLastState() {

@@ -1,7 +1,8 @@
 // The system keyboard through DirectInput 8: one non-exclusive background
-// device, read as the whole 256-byte snapshot. DirectInput sets an event of
-// ours whenever a key goes down or up anywhere, or the device is lost, so
-// polling may rest while it stays quiet.
+// device, read as the whole 256-byte snapshot, in which a key tapped since
+// the last one counts as down. DirectInput sets an event of ours whenever a
+// key goes down or up anywhere, or the device is lost, so polling may rest
+// while it stays quiet.
 #pragma once
 
 #include <functional>
@@ -35,6 +36,7 @@ class Win32KeyboardDevice final : public KeyboardDevice {
   void watchEvents();
   // Takes in an event DirectInput has set.
   void takeEvent();
+  void addTaps(KeyboardState& state);
 
   HINSTANCE instance_;
   MessageLoop& loop_;
