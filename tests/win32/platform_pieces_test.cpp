@@ -95,7 +95,8 @@ TEST(Win32Failures, CarryTheHresultAsASignedNumberWithTheBestTextThereIs) {
 }
 
 TEST(Win32KeyboardDeviceTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
-  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr));
+  MessageLoop loop;
+  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr), loop);
   KeyboardState state{};
   try {
     keyboard.getState(state);
@@ -117,7 +118,8 @@ TEST(Win32KeyboardDeviceTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
 }
 
 TEST(Win32KeyboardDeviceTest, AFailedStepThrowsItsHresult) {
-  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr));
+  MessageLoop loop;
+  Win32KeyboardDevice keyboard(GetModuleHandleA(nullptr), loop);
   try {
     // Not a window: the cooperative level cannot be set.
     keyboard.open(static_cast<NativeHandle>(0x7FFF0001));
@@ -271,7 +273,8 @@ TEST(Win32ListFilesTest, ReadsOnlyPlainFilesAndCreatesOnlyNewOnes) {
       std::filesystem::path(temp) / ("lumio-list-" + std::to_string(GetCurrentProcessId()));
   std::filesystem::create_directories(folder);
   const std::filesystem::path file = folder / "list.txt";
-  Win32ListFiles files;
+  MessageLoop loop;
+  Win32ListFiles files(loop);
   const auto failureOf = [&] {
     try {
       files.openForReading(file);
@@ -298,7 +301,8 @@ TEST(Win32ListFilesTest, ReadsOnlyPlainFilesAndCreatesOnlyNewOnes) {
 }
 
 TEST(Win32ProgramEnvironmentTest, ProgramFolderIsTheExecutablesNotTheCurrentOne) {
-  Win32ProgramEnvironment environment;
+  MessageLoop loop;
+  Win32ProgramEnvironment environment(loop);
   wchar_t previous[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, previous);
   wchar_t temp[MAX_PATH] = {};

@@ -16,8 +16,9 @@ class ProgramResources : public ::testing::Test {
  protected:
   void SetUp() override {
     // The test runs from <build>/tests/win32, the program sits at <build>.
+    MessageLoop loop;
     const std::filesystem::path exe =
-        Win32ProgramEnvironment().programDirectory().parent_path().parent_path() / "lumio-capslock.exe";
+        Win32ProgramEnvironment(loop).programDirectory().parent_path().parent_path() / "lumio-capslock.exe";
     ASSERT_TRUE(std::filesystem::exists(exe)) << exe.string();
     path = exe.wstring();
     module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -4,16 +4,17 @@
 // system promises is in the shared contract.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <chrono>
+#include <thread>
 #include <string>
 
-#include "contract/window_system_driver.h"
 #include "keymonitor/form_layout.h"
 #include "platform/win32/key_button_painter.h"
 #include "platform/win32/window_controls.h"
 #include "platform/win32/window_dpi.h"
 #include "platform/win32/window_system_win32.h"
 #include "support/form_lookup.h"
+#include "window_system_driver_win32.h"
 
 namespace lumio::win32 {
 namespace {
@@ -53,8 +54,8 @@ class WindowTest : public ::testing::Test {
   HWND control(Control control) const { return GetDlgItem(window(), kFirstControlId + static_cast<int>(control)); }
 
   lumio::testing::RecordingEvents events;
-  std::unique_ptr<lumio::testing::WindowSystemDriver> driver = lumio::testing::MakeWindowSystemDriver(events);
-  WindowSystem& ws = driver->windowSystem();
+  lumio::testing::Win32Driver driver;
+  Win32WindowSystem& ws = driver.ws();
 };
 
 TEST_F(WindowTest, IsCreatedHiddenFixedOwnedCentredAndTwoPixelsHigh) {
@@ -118,7 +119,7 @@ TEST_F(WindowTest, EveryChildIsANativeControlWithTheFormsFont) {
 }
 
 TEST_F(WindowTest, PictureKeysShowTheirPicture) {
-  driver->showKeyFaces();
+  driver.showKeyFaces();
   for (const int index : {219, 220, 221}) {
     SCOPED_TRACE("key " + std::to_string(index));
     const HWND key = keyButton(index);
@@ -149,6 +150,47 @@ TEST_F(WindowTest, SessionEndGivesEverythingBackAtOnce) {
   EXPECT_EQ(events.endings, 1);
   SendMessageA(window(), WM_ENDSESSION, FALSE, 0);  // cancelled: nothing
   EXPECT_EQ(events.endings, 1);
+}
+
+// Resting, a timer wakes nobody; a handle the loop watches, or a switch of
+// session, brings its ticks back at once.
+TEST_F(WindowTest, ARestingTimerTicksAgainWhenAWatchedHandleOrTheSessionWakesIt) {
+  using std::chrono::milliseconds;
+  const HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  driver.loop().watch(event, [&] { ws.setTimerResting(TimerName::Timer1, false); });
+  ws.setTimerEnabled(TimerName::Timer1, true);
+  events.onTick = [&](TimerName) {
+    const int ticks = events.ticksOf(TimerName::Timer1);
+    if (ticks == 3 || ticks == 6) ws.setTimerResting(TimerName::Timer1, true);
+    if (ticks == 8) ws.endProgram();
+  };
+  std::thread wake([&] {
+    std::this_thread::sleep_for(milliseconds(400));
+    SetEvent(event);
+    std::this_thread::sleep_for(milliseconds(400));
+    PostMessageA(window(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  });
+  const auto net = driver.safetyNet(std::chrono::seconds(10));
+  ws.runEventLoop();
+  wake.join();
+  driver.loop().unwatch(event);
+  CloseHandle(event);
+  EXPECT_FALSE(net->caught());
+  ASSERT_EQ(events.ticksOf(TimerName::Timer1), 8);
+  EXPECT_GE(events.ticks[3].at - events.ticks[2].at, milliseconds(250)) << "a tick while resting";
+  EXPECT_GE(events.ticks[6].at - events.ticks[5].at, milliseconds(250)) << "a tick while resting";
+}
+
+// taskkill closes every top-level window: the hidden owner's close is the
+// main window's.
+TEST_F(WindowTest, ClosingTheHiddenOwnerEndsTheProgramWithAnEndingEvent) {
+  ws.showWindow();
+  PostMessageA(GetWindow(window(), GW_OWNER), WM_CLOSE, 0, 0);
+  const auto net = driver.safetyNet(std::chrono::seconds(10));
+  ws.runEventLoop();
+  EXPECT_FALSE(net->caught());
+  EXPECT_EQ(events.endings, 1);
+  EXPECT_FALSE(IsWindowVisible(window()));
 }
 
 }  // namespace

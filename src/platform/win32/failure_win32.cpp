@@ -85,7 +85,8 @@ Failure HresultFailure(HRESULT result) {
   if (description.empty()) description = std::string(DirectInputErrorName(result));
   if (description.empty()) {
     char hex[40];
-    std::snprintf(hex, sizeof hex, "Unknown error 0x%08lX", static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
+    std::snprintf(hex, sizeof hex, "Unknown error 0x%08lX",
+                  static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
     description = hex;
   }
   return Failure(static_cast<std::int32_t>(static_cast<std::uint32_t>(result)), std::move(description));

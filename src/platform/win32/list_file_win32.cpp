@@ -8,6 +8,7 @@ Win32ListFiles::~Win32ListFiles() { close(); }
 
 void Win32ListFiles::openForReading(const std::filesystem::path& file) {
   close();
+  watch_.opening(file);
   // Others may go on editing or replacing the file while we read it.
   const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -32,6 +33,7 @@ void Win32ListFiles::openForReading(const std::filesystem::path& file) {
     throw failures::PathFileAccessError();
   }
   file_ = handle;
+  watch_.opened(file, info);
 }
 
 std::size_t Win32ListFiles::read(char* buffer, std::size_t size) {

@@ -10,6 +10,7 @@
 #include "platform/win32/instance_guard_win32.h"
 #include "platform/win32/keyboard_win32.h"
 #include "platform/win32/lock_keys_win32.h"
+#include "platform/win32/message_loop.h"
 #include "platform/win32/program_environment_win32.h"
 #include "platform/win32/res/resource_ids.h"
 #include "platform/win32/screen_surface_win32.h"
@@ -19,14 +20,16 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/) {
   using namespace lumio::win32;
   try {
-    // The window outlives the keyboard device bound to it.
-    Win32WindowSystem window(instance, IDI_LUMIO);
-    Win32KeyboardDevice keyboard(instance);
+    // The loop outlives everything that waits in it, the window the
+    // keyboard device bound to it.
+    MessageLoop loop;
+    Win32WindowSystem window(instance, loop, IDI_LUMIO);
+    Win32KeyboardDevice keyboard(instance, loop);
     Win32LockKeySource lockKeys;
     Win32ScreenSurface screen;
     Win32DesktopIcons icons;
     Win32InstanceGuard instanceGuard;
-    Win32ProgramEnvironment environment;
+    Win32ProgramEnvironment environment(loop);
     const lumio::Platform platform{window, keyboard, lockKeys, screen, icons, instanceGuard, environment};
     lumio::frmOSD form(platform);
     return form.run();

@@ -9,6 +9,7 @@ namespace lumio::win32 {
 
 class Win32ProgramEnvironment final : public ProgramEnvironment {
  public:
+  explicit Win32ProgramEnvironment(MessageLoop& loop) : listFiles_(loop) {}
   std::filesystem::path programDirectory() override;
   std::string decimalSeparator() override;
   ListFileAccess& listFiles() override { return listFiles_; }

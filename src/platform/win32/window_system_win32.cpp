@@ -3,19 +3,21 @@
 #include <string>
 #include <utility>
 
+#include <wtsapi32.h>
+
 #include "platform/win32/failure_win32.h"
-#include "platform/win32/message_loop.h"
 #include "platform/win32/window_dpi.h"
 
 namespace lumio::win32 {
 
-Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, int iconResource)
-    : instance_(instance), iconResource_(iconResource) {}
+Win32WindowSystem::Win32WindowSystem(HINSTANCE instance, MessageLoop& loop, int iconResource)
+    : instance_(instance), loop_(loop), iconResource_(iconResource) {}
 
 Win32WindowSystem::~Win32WindowSystem() {
   ended_ = true;  // whatever comes while the windows go delivers nothing
   if (window_ != nullptr) {
     timers_.stopAll();
+    if (sessionWatched_) WTSUnRegisterSessionNotification(window_);
     SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
@@ -47,7 +49,7 @@ void Win32WindowSystem::registerClasses() {
 
   WNDCLASSEXA owner{};
   owner.cbSize = sizeof owner;
-  owner.lpfnWndProc = DefWindowProcA;
+  owner.lpfnWndProc = &Win32WindowSystem::OwnerProc;
   owner.hInstance = instance_;
   owner.lpszClassName = kOwnerWindowClass;
   if (RegisterClassExA(&owner) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throw LastErrorFailure();
@@ -65,6 +67,10 @@ void Win32WindowSystem::createWindow(const FormDescription& form, WindowEvents& 
   window_ = CreateWindowExA(kMainExStyle, kMainWindowClass, caption.c_str(), kMainStyle, CW_USEDEFAULT,
                             CW_USEDEFAULT, 100, 100, owner_, nullptr, instance_, this);
   if (window_ == nullptr) throw LastErrorFailure();
+  SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window_));
+  // A switch of session or desktop may take the keyboard away without a
+  // word from DirectInput: it wakes resting timers.
+  sessionWatched_ = WTSRegisterSessionNotification(window_, NOTIFY_FOR_THIS_SESSION) != FALSE;
   if (bigIcon_ != nullptr) SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   if (smallIcon_ != nullptr) SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
@@ -89,12 +95,12 @@ void Win32WindowSystem::showWindow() {
 }
 
 void Win32WindowSystem::runEventLoop() {
-  RunMessages(window_, [this] { return ended_; });
+  loop_.run(window_, [this] { return ended_; });
   ended_ = true;
   if (escaped_) std::rethrow_exception(std::exchange(escaped_, nullptr));
 }
 
-void Win32WindowSystem::doEvents() { DispatchWaiting(window_); }
+void Win32WindowSystem::doEvents() { MessageLoop::DispatchWaiting(window_); }
 
 void Win32WindowSystem::endProgram() {
   if (ended_) return;
@@ -123,12 +129,32 @@ void Win32WindowSystem::setTimerEnabled(TimerName timer, bool enabled) {
   if (!ended_) timers_.setEnabled(timer, enabled);
 }
 
+void Win32WindowSystem::setTimerResting(TimerName timer, bool resting) {
+  if (!ended_) timers_.setResting(timer, resting);
+}
+
 void Win32WindowSystem::messageBox(std::string_view text, MessageIcon icon, std::string_view caption) {
   // Modal to our window; its own message loop goes on dispatching our
-  // WM_TIMER, so the timers keep ticking while it is up.
-  const UINT style = MB_OK | (icon == MessageIcon::Stop ? MB_ICONSTOP : MB_ICONINFORMATION);
+  // WM_TIMER, so the timers keep ticking while it is up. In front of every
+  // window: a box hidden behind the one the user works in would leave them
+  // without announcements and without knowing why. Not every system honours
+  // MB_TOPMOST (Wine does not), so the box is also made topmost as it is
+  // activated.
+  const UINT style =
+      MB_OK | MB_SETFOREGROUND | MB_TOPMOST | (icon == MessageIcon::Stop ? MB_ICONSTOP : MB_ICONINFORMATION);
   const HWND ownerWindow = window_ != nullptr && IsWindow(window_) ? window_ : nullptr;
+  const HHOOK raise = SetWindowsHookExA(WH_CBT, &RaiseDialogs, nullptr, GetCurrentThreadId());
   MessageBoxA(ownerWindow, std::string(text).c_str(), std::string(caption).c_str(), style);
+  if (raise != nullptr) UnhookWindowsHookEx(raise);
+}
+
+LRESULT CALLBACK Win32WindowSystem::RaiseDialogs(int code, WPARAM wParam, LPARAM lParam) {
+  char windowClass[16] = {};
+  const auto activated = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_ACTIVATE && GetClassNameA(activated, windowClass, sizeof windowClass) > 0 &&
+      std::string_view(windowClass) == "#32770")  // the dialog class, not our window coming back
+    SetWindowPos(activated, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 template <class Event>
@@ -169,6 +195,16 @@ LRESULT CALLBACK Win32WindowSystem::WindowProc(HWND hwnd, UINT message, WPARAM w
   return self->handleMessage(message, wParam, lParam);
 }
 
+LRESULT CALLBACK Win32WindowSystem::OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Asked to close (taskkill closes every top-level window of a program):
+  // the main window closes as by its close box, rather than go with this
+  // one and leave the program running without windows.
+  if (message != WM_CLOSE) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (const auto main = reinterpret_cast<HWND>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
+    PostMessageA(main, WM_CLOSE, 0, 0);
+  return 0;
+}
+
 LRESULT Win32WindowSystem::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -191,6 +227,9 @@ LRESULT Win32WindowSystem::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
       // The process may be gone as soon as we return: give the icons back
       // and clean the screen now.
       if (wParam != FALSE) deliver([](WindowEvents& events) { events.programEnding(); });
+      return 0;
+    case WM_WTSSESSION_CHANGE:
+      timers_.wakeAll();
       return 0;
     case WM_DPICHANGED:
       applyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));

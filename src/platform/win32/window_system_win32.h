@@ -1,12 +1,14 @@
 // The main window with native Win32 controls: a small fixed window, owned by
 // a hidden one so that it has no taskbar button, whose children all sit
 // below its visible client area (window_controls); the form's timers as
-// window timers (window_timers); modal message boxes owned by it. Per-monitor
-// DPI aware (window_dpi).
+// window timers that may rest (window_timers); modal message boxes owned by
+// it that come to the front. Per-monitor DPI aware (window_dpi). Its events
+// come from the program's one MessageLoop.
 #pragma once
 
 #include <exception>
 
+#include "platform/win32/message_loop.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/window_controls.h"
 #include "platform/win32/window_timers.h"
@@ -20,7 +22,7 @@ inline constexpr const char* kOwnerWindowClass = "LumioCapsLockOwner";
 class Win32WindowSystem final : public WindowSystem {
  public:
   // icon: the resource id of the window icon in instance (0: the system's).
-  explicit Win32WindowSystem(HINSTANCE instance, int iconResource = 0);
+  Win32WindowSystem(HINSTANCE instance, MessageLoop& loop, int iconResource = 0);
   ~Win32WindowSystem() override;
   Win32WindowSystem(const Win32WindowSystem&) = delete;
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
@@ -33,11 +35,15 @@ class Win32WindowSystem final : public WindowSystem {
   void setKeyBackColor(int index, Colour colour) override;
   std::string text1() const override;
   void setTimerEnabled(TimerName timer, bool enabled) override;
+  void setTimerResting(TimerName timer, bool resting) override;
   void messageBox(std::string_view text, MessageIcon icon, std::string_view caption) override;
   void doEvents() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // A thread's CBT hook while a message box opens: the box goes topmost.
+  static LRESULT CALLBACK RaiseDialogs(int code, WPARAM wParam, LPARAM lParam);
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void registerClasses();
   void applyDpi(int dpi, const RECT* suggested);
@@ -49,6 +55,7 @@ class Win32WindowSystem final : public WindowSystem {
   void deliver(Event&& event);
 
   HINSTANCE instance_;
+  MessageLoop& loop_;
   int iconResource_;
   HWND owner_ = nullptr;
   HWND window_ = nullptr;
@@ -58,6 +65,7 @@ class Win32WindowSystem final : public WindowSystem {
   WindowTimers timers_;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
+  bool sessionWatched_ = false;
   bool ended_ = false;
   bool quitPosted_ = false;
   std::exception_ptr escaped_;

@@ -1,5 +1,6 @@
 // The form's timers as window timers of the main window, with ids
-// 1 + TimerName, each at the interval the form gives it.
+// 1 + TimerName, each at the interval the form gives it. A resting timer
+// has no window timer at all, so nothing wakes the thread for it.
 #pragma once
 
 #include <array>
@@ -20,15 +21,23 @@ class WindowTimers {
   // Enabling a running timer begins a new interval; an interval of 0 never
   // ticks.
   void setEnabled(TimerName timer, bool enabled);
+  // Waking delivers a tick at once (USER_TIMER_MINIMUM, about 10 ms), then
+  // ticks on the interval from there. Stopping or starting ends the rest.
+  void setResting(TimerName timer, bool resting);
+  // A session or desktop switch may have taken the keyboard away unheard.
+  void wakeAll();
   void stopAll();
   // The timer a WM_TIMER with this id ticks for. KillTimer leaves a
-  // WM_TIMER that was already queued: a stopped timer's is not a tick.
-  std::optional<TimerName> tickOf(UINT_PTR id) const;
+  // WM_TIMER that was already queued: a stopped or resting timer's is not
+  // a tick.
+  std::optional<TimerName> tickOf(UINT_PTR id);
 
  private:
   struct Slot {
     UINT interval = 0;
     bool running = false;
+    bool resting = false;
+    bool waking = false;  // ticking once at once, before its interval
   };
 
   HWND window_ = nullptr;
