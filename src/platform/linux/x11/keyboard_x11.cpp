@@ -43,7 +43,7 @@ void X11KeyboardDevice::getState(KeyboardState& state) {
   readKeys(state);
   // XWayland hears only keys typed into X11 windows; a light that changed
   // stands for a press in any window, seen for this one snapshot.
-  if (lights_ != nullptr && lights_->capsLockChanged(os::KeyboardLights::Clock::now())) state[kCapsLockCode] = 128;
+  if (lights_ != nullptr && lights_->capsLockChanged()) state[kCapsLockCode] = 128;
 }
 
 std::optional<bool> X11KeyboardDevice::lightLit(LockKey key) {
