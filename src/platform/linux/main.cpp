@@ -46,7 +46,7 @@ int main() {
     X11WindowSystem window(display);
     auto lights = wayland != nullptr ? std::make_unique<KeyboardLights>(lumio::os::kKeyboardLightsFolder) : nullptr;
     if (wayland != nullptr)
-      std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, lights->keyboardsWithCapsLockLight()).c_str());
+      std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, {false, lights->keyboardsWithCapsLockLight(), false}).c_str());
     X11KeyboardDevice keyboard(display, X11KeyboardDevice::Source::RawEvents, std::move(lights));
     X11LockKeySource lockKeys(display, keyboard);
     // A compositor with a layer shell shows the texts on its overlay layer,

@@ -11,8 +11,18 @@ namespace lumio::wayland {
 // compositor gives the programs of its session; nullptr in an X11 session.
 const char* WaylandDisplayName();
 
+// What the program follows Caps Lock through there: the compositor's lock
+// state where it offers it (KWin), else the keyboard lights.
+struct LockSight {
+  bool keystate = false;
+  std::size_t keyboardsWithLights = 0;
+  bool hearsPlugging = true;  // udev tells of keyboards plugged in
+};
+
 // The line said once on stderr at start in a Wayland session.
-std::string WaylandSessionLine(const char* waylandDisplay, std::size_t keyboardsWithLights);
+std::string WaylandSessionLine(const char* waylandDisplay, const LockSight& sight);
+// Said when the last keyboard light is gone (blind) or the first is back.
+std::string LightsSightLine(std::size_t keyboardsWithLights);
 
 // How the texts are drawn there, said once at start beside it.
 enum class TextsWay { LayerShell, NoLayerShell, NoConnection };
