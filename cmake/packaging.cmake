@@ -45,7 +45,12 @@ else()
   add_custom_target(lumio-default-list ALL DEPENDS ${LUMIO_PACKAGE_STAGING}/list.txt)
   install(FILES ${LUMIO_PACKAGE_STAGING}/list.txt DESTINATION ${LUMIO_PROGRAM_FOLDER} COMPONENT list)
 
-  install(FILES packaging/linux/lumio-capslock.desktop DESTINATION share/applications COMPONENT desktop)
+  # The entry names the program by absolute path wherever it is installed:
+  # KWin offers its lock state (X-KDE-Wayland-Interfaces) to no other.
+  install(CODE "set(LUMIO_EXEC \"\${CMAKE_INSTALL_PREFIX}/bin/lumio-capslock\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/packaging/linux/lumio-capslock.desktop\"
+      \"${LUMIO_PACKAGE_STAGING}/lumio-capslock.desktop\" @ONLY)" COMPONENT desktop)
+  install(FILES ${LUMIO_PACKAGE_STAGING}/lumio-capslock.desktop DESTINATION share/applications COMPONENT desktop)
   foreach(size 16 32 48)
     install(FILES packaging/linux/icons/lumio-capslock-${size}.png
       DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME lumio-capslock.png COMPONENT desktop)
