@@ -1,9 +1,7 @@
-// Presses keys and clicks in a KWin session through its fake-input
-// protocol (org_kde_kwin_fake_input), as a keyboard or a mouse would:
-//   kwin_fake_input key CODE      press and release the key (evdev code)
-//   kwin_fake_input click X Y     move the pointer there and click the left button
+// Presses a key in a KWin session through its fake-input protocol
+// (org_kde_kwin_fake_input), as a keyboard would:
+//   kwin_fake_input CODE      press and release the key (evdev code)
 // Exits 0 once KWin has taken the input, 1 when it cannot be given.
-#include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
 #include <cstdio>
@@ -25,9 +23,8 @@ void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string_view what = argc > 1 ? argv[1] : "";
-  if (!((what == "key" && argc == 3) || (what == "click" && argc == 4))) {
-    std::fprintf(stderr, "usage: %s key CODE | click X Y\n", argv[0]);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s CODE\n", argv[0]);
     return 1;
   }
   wl_display* display = wl_display_connect(nullptr);
@@ -42,17 +39,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   org_kde_kwin_fake_input_authenticate(input, "lumio tests", "pressing keys as a keyboard would");
-  if (what == "key") {
-    const auto code = static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10));
-    org_kde_kwin_fake_input_keyboard_key(input, code, 1);
-    wl_display_roundtrip(display);
-    org_kde_kwin_fake_input_keyboard_key(input, code, 0);
-  } else {
-    org_kde_kwin_fake_input_pointer_motion_absolute(input, wl_fixed_from_int(std::atoi(argv[2])),
-                                                    wl_fixed_from_int(std::atoi(argv[3])));
-    org_kde_kwin_fake_input_button(input, BTN_LEFT, 1);
-    org_kde_kwin_fake_input_button(input, BTN_LEFT, 0);
-  }
+  const auto code = static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 10));
+  org_kde_kwin_fake_input_keyboard_key(input, code, 1);
+  wl_display_roundtrip(display);
+  org_kde_kwin_fake_input_keyboard_key(input, code, 0);
   const bool taken = wl_display_roundtrip(display) >= 0;
   org_kde_kwin_fake_input_destroy(input);
   wl_registry_destroy(registry);

@@ -7,6 +7,8 @@
 // sessions, as a desktop machine has them. Under KWin the program is named
 // by a desktop entry as install.sh writes it, so that KWin offers it the
 // lock keys' state. Not a test: it asserts nothing, it only reports.
+#include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,6 +20,30 @@
 
 #include "e2e/e2e_support.h"
 #include "e2e/wayland_sessions.h"
+
+namespace {
+
+// A process that wakes every 20 ms and preads one file, nothing else: the
+// least a 20 ms look at a light can cost.
+std::unique_ptr<lumio::testing::ChildProcess> BarePreadLoop(const std::filesystem::path& file) {
+  return std::make_unique<lumio::testing::ChildProcess>([file] {
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    char text[32];
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    for (;;) {  // until it is ended
+      next.tv_nsec += 20'000'000;
+      if (next.tv_nsec >= 1'000'000'000) {
+        next.tv_nsec -= 1'000'000'000;
+        ++next.tv_sec;
+      }
+      clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+      if (pread(fd, text, sizeof text, 0) < 0) return;
+    }
+  });
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace lumio::testing;

@@ -1,6 +1,5 @@
 #include "e2e/wayland_sessions.h"
 
-#include <fcntl.h>
 #include <linux/netlink.h>
 #include <sched.h>
 #include <signal.h>
@@ -8,7 +7,6 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -179,24 +177,6 @@ std::vector<IdleFigures> MeasureIdle(const std::vector<pid_t>& pids, std::chrono
   return figures;
 }
 
-std::unique_ptr<ChildProcess> BarePreadLoop(const fs::path& file) {
-  return std::make_unique<ChildProcess>([file] {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    char text[32];
-    timespec next{};
-    clock_gettime(CLOCK_MONOTONIC, &next);
-    for (;;) {  // until it is ended
-      next.tv_nsec += 20'000'000;
-      if (next.tv_nsec >= 1'000'000'000) {
-        next.tv_nsec -= 1'000'000'000;
-        ++next.tv_sec;
-      }
-      clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
-      if (pread(fd, text, sizeof text, 0) < 0) return;
-    }
-  });
-}
-
 SwaySession::SwaySession(const fs::path& folder) : folder_(folder) {
   fs::permissions(folder_, fs::perms(0755));
   for (const char* sub : {"run", "home", "program"}) {
@@ -339,11 +319,7 @@ bool KwinSession::runTool(const char* tool, const std::vector<std::string>& argu
   return exit && exit->code == 0;
 }
 
-bool KwinSession::pressKey(int evdevCode) { return runTool(LUMIO_KWIN_FAKE_INPUT, {"key", std::to_string(evdevCode)}); }
-
-bool KwinSession::click(int x, int y) {
-  return runTool(LUMIO_KWIN_FAKE_INPUT, {"click", std::to_string(x), std::to_string(y)});
-}
+bool KwinSession::pressKey(int evdevCode) { return runTool(LUMIO_KWIN_FAKE_INPUT, {std::to_string(evdevCode)}); }
 
 std::optional<ScreenImage> KwinSession::screenshot(int top, int height) {
   std::string bytes;

@@ -59,9 +59,6 @@ struct IdleFigures {
   double wakeupsPerSecond = 0;
 };
 std::vector<IdleFigures> MeasureIdle(const std::vector<pid_t>& pids, std::chrono::milliseconds span);
-// A process that wakes every 20 ms and preads one file, nothing else: the
-// least a 20 ms look at a light can cost.
-std::unique_ptr<ChildProcess> BarePreadLoop(const std::filesystem::path& file);
 
 // sway, headless, with XWayland, as the user nobody. `folder` becomes the
 // session's: its run/ (XDG_RUNTIME_DIR), home/ and program/ folders are
@@ -105,9 +102,8 @@ class KwinSession {
 
   // A client of the session, XWayland's display set.
   std::unique_ptr<ChildProcess> start(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
-  // A key pressed and released, or a click, as from a keyboard or a mouse.
+  // A key pressed and released, as on a keyboard.
   bool pressKey(int evdevCode);
-  bool click(int x, int y);
   std::optional<ScreenImage> screenshot(int top, int height);
   std::string kwinErrors() const { return kwin_ ? kwin_->standardError() : ""; }
 
