@@ -29,18 +29,8 @@ bool Viewable(Display* dpy, ::Window window) {
   return XGetWindowAttributes(dpy, window, &attrs) != 0 && attrs.map_state == IsViewable;
 }
 
-std::vector<::Window> Children(Display* dpy, ::Window window) {
-  ::Window rootReturn = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  std::vector<::Window> result;
-  if (XQueryTree(dpy, window, &rootReturn, &parent, &children, &count) == 0) return result;
-  result.assign(children, children + count);
-  if (children != nullptr) XFree(children);
-  return result;
-}
-
 void CollectTitled(Display* dpy, ::Window window, const std::string& title, int depth, std::vector<::Window>& found) {
-  for (::Window child : Children(dpy, window)) {
+  for (::Window child : ChildrenOf(dpy, window)) {
     if (TitleOf(dpy, child) == title) {
       if (Viewable(dpy, child)) found.push_back(child);
     } else if (depth < 3) {
@@ -59,7 +49,7 @@ std::vector<::Window> ViewableWindowsTitled(const XScreen& screen, const std::st
 
 std::vector<::Window> ViewableTopLevels(const XScreen& screen) {
   std::vector<::Window> viewable;
-  for (::Window child : Children(screen.display(), screen.root()))
+  for (::Window child : ChildrenOf(screen.display(), screen.root()))
     if (Viewable(screen.display(), child)) viewable.push_back(child);
   return viewable;
 }
@@ -73,19 +63,6 @@ std::vector<::Window> MessageBoxes(const XScreen& screen, const std::set<::Windo
       boxes.push_back(w);
   }
   return boxes;
-}
-
-void SendDeleteWindow(const XScreen& screen, ::Window window) {
-  Display* dpy = screen.display();
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(dpy, window, False, NoEventMask, &event);
-  XSync(dpy, False);
 }
 
 void RepaintRoot(const XScreen& screen) {

@@ -41,8 +41,6 @@ std::vector<::Window> ViewableTopLevels(const XScreen& screen);
 // manager touches, so they never count.
 std::vector<::Window> MessageBoxes(const XScreen& screen, const std::set<::Window>& known);
 
-// What a window manager sends when the user closes a window.
-void SendDeleteWindow(const XScreen& screen, ::Window window);
 // Repaints the root's background: clears what a killed program left drawn.
 void RepaintRoot(const XScreen& screen);
 

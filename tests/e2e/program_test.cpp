@@ -5,12 +5,16 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <fstream>
 #include <iostream>
@@ -22,6 +26,9 @@
 #include "e2e/e2e_support.h"
 #include "support/process.h"
 #include "support/x_screen.h"
+
+// After gtest: X's headers define None, True and False as macros.
+#include <X11/extensions/XTest.h>
 
 namespace lumio::testing::e2e {
 namespace {
@@ -369,6 +376,50 @@ TEST_F(ProgramTest, BlankLineInTheListShowsOneMessageBoxWhilePollingGoesOn) {
   }
   EXPECT_EQ(ReadWholeFile(list), listBytes) << "the user's list was changed";
   EXPECT_TRUE(program.running()) << program.standardError();
+}
+
+// The program writes list.txt and nothing else: a failure box, dismissed
+// with a click on its OK, leaves the home folder, the configuration folder
+// and (as root) /etc as they were. FLTK's own boxes wrote preference files.
+TEST_F(ProgramTest, AFailureBoxClickedAwayWritesNothingOutsideTheProgramsFolder) {
+  const TempFolder home("lumio-e2e-home"), config("lumio-e2e-config"), etc("lumio-e2e-etc");
+  const std::filesystem::path etcWrites = etc.path() / "upper", work = etc.path() / "work";
+  if (geteuid() == 0) {  // /etc through an overlay, in a mount namespace of this test's own
+    std::filesystem::create_directories(etcWrites);
+    std::filesystem::create_directories(work);
+    const std::string layers = "lowerdir=/etc,upperdir=" + etcWrites.string() + ",workdir=" + work.string();
+    ASSERT_EQ(unshare(CLONE_NEWNS), 0) << std::strerror(errno);
+    ASSERT_EQ(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(mount("overlay", "/etc", "overlay", 0, layers.c_str()), 0) << std::strerror(errno);
+  }
+  MakeDesktopAndApplication();
+  const std::filesystem::path list = programFolder_->path() / "list.txt";
+  std::ofstream(list, std::ios::binary) << "x\r\n";
+  ChildProcess& program = Start(executable_, {{"HOME", home.path()}, {"XDG_CONFIG_HOME", config.path()}});
+  const std::set<::Window> known{WaitForMainWindow(program), desktop_, application_};
+  std::vector<::Window> shown;
+  ASSERT_TRUE(WaitUntil([&] { return !(shown = MessageBoxes(*screen_, known)).empty(); }, 15s)) << "no box";
+  std::ofstream(list, std::ios::binary) << "30\r\n";  // mended: this box is the last
+
+  // OK sits in the box's bottom right corner, 60 by at least 25 pixels,
+  // 10 in from either edge.
+  Display* dpy = screen_->display();
+  XWindowAttributes box{};
+  ASSERT_NE(XGetWindowAttributes(dpy, shown.front(), &box), 0);
+  int x = 0, y = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(dpy, shown.front(), screen_->root(), box.width - 40, box.height - 22, &x, &y, &child);
+  XTestFakeMotionEvent(dpy, DefaultScreen(dpy), x, y, CurrentTime);
+  XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+  XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+  screen_->sync();
+  EXPECT_TRUE(WaitUntil([&] { return MessageBoxes(*screen_, known).empty(); }, 3s)) << "the click missed OK";
+
+  program.sendSignal(SIGTERM);
+  ASSERT_TRUE(program.waitForExit(5s));
+  EXPECT_TRUE(std::filesystem::is_empty(home.path()));
+  EXPECT_TRUE(std::filesystem::is_empty(config.path()));
+  EXPECT_TRUE(!std::filesystem::exists(etcWrites) || std::filesystem::is_empty(etcWrites)) << "written into /etc";
 }
 
 // --- Hostile surroundings ---------------------------------------------------

@@ -33,6 +33,45 @@ std::string TitleOf(Display* dpy, ::Window window) {
   return {};
 }
 
+std::vector<::Window> ChildrenOf(Display* dpy, ::Window window) {
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(dpy, window, &root, &parent, &children, &count) == 0) return {};
+  std::vector<::Window> result(children, children + count);
+  if (children != nullptr) XFree(children);
+  return result;
+}
+
+std::vector<unsigned long> PropertyOf(Display* dpy, ::Window window, const char* name, long most) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<unsigned long> items;
+  if (XGetWindowProperty(dpy, window, XInternAtom(dpy, name, False), 0, most, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) == Success &&
+      data != nullptr) {
+    if (format == 32)  // sign-extended into the longs: the 32 bits are the item
+      for (unsigned long i = 0; i < count; ++i)
+        items.push_back(reinterpret_cast<unsigned long*>(data)[i] & 0xFFFFFFFFul);
+    XFree(data);
+  }
+  return items;
+}
+
+void SendDeleteWindow(const XScreen& screen, ::Window window) {
+  Display* dpy = screen.display();
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(dpy, window, False, NoEventMask, &event);
+  XSync(dpy, False);
+}
+
 bool IsOverlayGreen(Rgb c) { return c.g >= 200 && c.r <= 60 && c.b <= 60; }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -127,12 +166,9 @@ bool HasTitle(Display* dpy, ::Window w, const std::string& title) { return Title
 ::Window FindTitled(Display* dpy, ::Window w, const std::string& title, int depth) {
   if (HasTitle(dpy, w, title)) return w;
   if (depth > 4) return 0;
-  ::Window rootReturn = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (XQueryTree(dpy, w, &rootReturn, &parent, &children, &count) == 0) return 0;
   ::Window found = 0;
-  for (unsigned i = 0; i < count && found == 0; ++i) found = FindTitled(dpy, children[i], title, depth + 1);
-  if (children != nullptr) XFree(children);
+  for (::Window child : ChildrenOf(dpy, w))
+    if (found == 0) found = FindTitled(dpy, child, title, depth + 1);
   return found;
 }
 

@@ -25,6 +25,17 @@ struct ScreenImage {
 // _NET_WM_NAME, or WM_NAME when that is missing; empty when neither is set.
 std::string TitleOf(Display* dpy, ::Window window);
 
+class XScreen;
+
+// The window's children, bottom to top; none for a window that is gone.
+std::vector<::Window> ChildrenOf(Display* dpy, ::Window window);
+// A property of 32-bit items (as Xlib hands them over: one per long), up
+// to `most` of them; none when it is not set.
+std::vector<unsigned long> PropertyOf(Display* dpy, ::Window window, const char* name, long most = 64);
+
+// What a window manager sends when the user closes a window.
+void SendDeleteWindow(const XScreen& screen, ::Window window);
+
 // Pure green text as the overlay paints it (anti-aliased edges excluded).
 bool IsOverlayGreen(Rgb c);
 

@@ -14,7 +14,7 @@
 #include "support/form_lookup.h"
 #include "platform/win32/desktop_icons_win32.h"
 #include "platform/win32/dik_codes.h"
-#include "platform/win32/hresult_text.h"
+#include "platform/win32/failure_win32.h"
 #include "platform/win32/instance_guard_win32.h"
 #include "platform/win32/key_button_painter.h"
 #include "platform/win32/keyboard_win32.h"
@@ -62,28 +62,36 @@ TEST(DirectInputCodes, EveryFormKeySitsAtItsDirectInputCode) {
   EXPECT_EQ(FindKey(DIK_APPS)->picture, KeyPicture::Menu);
 }
 
-TEST(HresultFailures, CarryTheSignedCodeAndTheBestTextThereIs) {
-  const Failure notAcquired = HresultFailure(DIERR_NOTACQUIRED);
-  EXPECT_EQ(notAcquired.number(), -2147024884);  // 0x8007000C
-  EXPECT_FALSE(notAcquired.description().empty());
-  EXPECT_NE(notAcquired.description().back(), '\n');
-  EXPECT_EQ(notAcquired.description(), SystemErrorText(DIERR_NOTACQUIRED));
-
-  // DirectInput's own facility codes have no system text: the name stands in.
-  EXPECT_EQ(DirectInputErrorName(DIERR_NOTEXCLUSIVEACQUIRED), "DIERR_NOTEXCLUSIVEACQUIRED");
-  if (SystemErrorText(DIERR_NOTEXCLUSIVEACQUIRED).empty()) {
-    EXPECT_EQ(HresultFailure(DIERR_NOTEXCLUSIVEACQUIRED).description(), "DIERR_NOTEXCLUSIVEACQUIRED");
+// One number space: a window error is the HRESULT Windows gives it, and
+// each failure carries the best text there is.
+TEST(Win32Failures, CarryTheHresultAsASignedNumberWithTheBestTextThereIs) {
+  const struct {
+    HRESULT result;
+    std::int32_t number;
+    const char* description;  // null: the system's own text
+  } cases[] = {
+      {DIERR_NOTACQUIRED, -2147024884, nullptr},  // 0x8007000C
+      {HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE), -2147023496, nullptr},
+      {static_cast<HRESULT>(DIERR_NOTEXCLUSIVEACQUIRED), -2147220987, "DIERR_NOTEXCLUSIVEACQUIRED"},  // no system text
+      {static_cast<HRESULT>(0x8004FFF1u), -2147155983, "Unknown error 0x8004FFF1"},
+  };
+  for (const auto& c : cases) {
+    const Failure failure = HresultFailure(c.result);
+    EXPECT_EQ(failure.number(), c.number);
+    if (c.description != nullptr) {
+      EXPECT_EQ(failure.description(), c.description);
+    }
+    ASSERT_FALSE(failure.description().empty()) << c.number;
+    EXPECT_EQ(failure.description().find_last_not_of("\r\n "), failure.description().size() - 1) << "line ends cut";
   }
 
-  // Shared values take the usual name.
-  EXPECT_EQ(DirectInputErrorName(DIERR_INPUTLOST), "DIERR_INPUTLOST");
-  EXPECT_EQ(DirectInputErrorName(E_ACCESSDENIED), "DIERR_OTHERAPPHASPRIO");
-  EXPECT_EQ(DirectInputErrorName(S_OK), "");
-
-  const HRESULT unknown = static_cast<HRESULT>(0x8004FFF1u);
-  ASSERT_TRUE(SystemErrorText(unknown).empty());
-  EXPECT_EQ(HresultFailure(unknown).description(), "Unknown error 0x8004FFF1");
-  EXPECT_EQ(HresultFailure(unknown).number(), static_cast<std::int32_t>(0x8004FFF1u));
+  // A failed window call, as the window system reports it.
+  EXPECT_EQ(CreateWindowExA(0, "no such class", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  const DWORD error = GetLastError();  // Windows and Wine name the missing class apart
+  const Failure failed = LastErrorFailure();
+  ASSERT_NE(error, 0u);
+  EXPECT_EQ(failed.number(), static_cast<std::int32_t>(HRESULT_FROM_WIN32(error)));
+  EXPECT_FALSE(failed.description().empty());
 }
 
 TEST(Win32KeyboardDeviceTest, ReadsTheWholeKeyboardOnceOpenedAndNotBefore) {
@@ -197,22 +205,26 @@ TEST(Win32DesktopIconsTest, HidesAndShowsTheProgmanWindow) {
   icons.setVisible(true);
 }
 
-// GetKeyState's answers as Windows and Wine give them: a value reads as on
-// or held exactly when it is nonzero, as the lock query asks.
-TEST(Win32LockKeysTest, KeyStateBitsBecomeOnAndHeld) {
-  struct Case {
-    std::uint16_t keyState;
-    bool on, held;
-  };
-  for (const Case c : {Case{0x0000, false, false}, Case{0x0001, true, false}, Case{0x8000, false, true},
-                       Case{0xFF80, false, true}, Case{0xFF81, true, true}}) {
-    const LockKeyState state = FromKeyState(static_cast<std::int16_t>(c.keyState));
-    EXPECT_EQ(state.on, c.on) << std::hex << c.keyState;
-    EXPECT_EQ(state.held, c.held) << std::hex << c.keyState;
+// Our thread's key state as Windows keeps it (bit 7 down, bit 0 the lock):
+// each lock reads its own key, on while locked, held while down.
+TEST(Win32LockKeysTest, EachLockReadsItsOwnKeyFromTheThreadsState) {
+  BYTE saved[256] = {};
+  ASSERT_TRUE(GetKeyboardState(saved));
+  Win32LockKeySource source;
+  for (const auto& bits : {std::array<BYTE, 3>{0x01, 0x00, 0x80}, std::array<BYTE, 3>{0x80, 0x81, 0x00},
+                           std::array<BYTE, 3>{0x00, 0x01, 0x81}, std::array<BYTE, 3>{0x81, 0x80, 0x01}}) {
+    BYTE keys[256] = {};
+    keys[VK_CAPITAL] = bits[0];
+    keys[VK_NUMLOCK] = bits[1];
+    keys[VK_SCROLL] = bits[2];
+    ASSERT_TRUE(SetKeyboardState(keys));
+    for (const LockKey key : {LockKey::Caps, LockKey::Num, LockKey::Scroll}) {
+      const BYTE set = bits[static_cast<std::size_t>(key)];
+      EXPECT_EQ(source.state(key).on, (set & 0x01) != 0) << static_cast<int>(key) << ": " << int{set};
+      EXPECT_EQ(source.state(key).held, (set & 0x80) != 0) << static_cast<int>(key) << ": " << int{set};
+    }
   }
-  EXPECT_EQ(VirtualKeyOf(LockKey::Caps), 20);
-  EXPECT_EQ(VirtualKeyOf(LockKey::Num), 144);
-  EXPECT_EQ(VirtualKeyOf(LockKey::Scroll), 145);
+  SetKeyboardState(saved);
 }
 
 TEST(Win32InstanceGuardTest, OnlyTheFirstHolderRunsUntilItGoes) {

@@ -12,35 +12,12 @@
 #include <vector>
 
 #include "keymonitor/form_layout.h"
+#include "platform/win32/window_dpi.h"
 #include "support/form_lookup.h"
 #include "platform/win32/window_system_win32.h"
 
 namespace lumio::win32 {
-namespace testing {
-
-// What the window is made of, read from the inside.
-class WindowSystemProbe {
- public:
-  explicit WindowSystemProbe(const Win32WindowSystem& ws) : ws_(ws) {}
-  HWND window() const { return ws_.window_; }
-  HWND owner() const { return ws_.owner_; }
-  HWND keyButton(int index) const { return slot(index).button; }
-  HWND control(Control control) const { return ws_.controls_[static_cast<std::size_t>(control)]; }
-  Colour keyBackColor(int index) const { return slot(index).colour; }
-  bool timerRunning(TimerName timer) const { return ws_.timerRunning_[static_cast<std::size_t>(timer)]; }
-  bool ended() const { return ws_.ended_; }
-  int dpi() const { return ws_.dpi_; }
-
- private:
-  const Win32WindowSystem::KeySlot& slot(int index) const { return ws_.keys_[static_cast<std::size_t>(index & 0xFF)]; }
-  const Win32WindowSystem& ws_;
-};
-
-}  // namespace testing
-
 namespace {
-
-using testing::WindowSystemProbe;
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -121,7 +98,9 @@ void PumpFor(milliseconds time) {
   PumpUntil([] { return false; }, time);
 }
 
-class WindowSystemTest : public ::testing::Test {
+// The window is reached the way any program reaches another's: by its
+// handle, its children by their control ids.
+class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ws.createWindow(frmOSDLayout(), events);
@@ -129,26 +108,37 @@ class WindowSystemTest : public ::testing::Test {
     ws.setTimerEnabled(TimerName::tmrAbout, false);
   }
 
+  HWND window() const { return ToHwnd(ws.nativeHandle()); }
+  HWND keyButton(int index) const { return GetDlgItem(window(), kFirstKeyId + index); }
+  HWND control(Control control) const { return GetDlgItem(window(), kFirstControlId + static_cast<int>(control)); }
+
   // Makes the whole key grid visible, so that repaints really happen.
   void ShowEverything() {
-    SetWindowPos(inside.window(), nullptr, 0, 0, 1000, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window(), nullptr, 0, 0, 1000, 400, SWP_NOZORDER | SWP_NOACTIVATE);
     ws.showWindow();
     PumpFor(milliseconds(200));
   }
 
+  // Runs the loop as the program does; a thread timer quits it after ten
+  // seconds should the test's way out be broken.
+  void RunLoop() {
+    const struct Net {
+      UINT_PTR id = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(9); });
+      ~Net() { KillTimer(nullptr, id); }
+    } net;
+    ws.runEventLoop();
+  }
+
   RecordingEvents events;
   Win32WindowSystem ws{GetModuleHandleA(nullptr)};
-  WindowSystemProbe inside{ws};
 };
 
-TEST_F(WindowSystemTest, MainWindowIsFixedOwnedCentredAndTwoPixelsHigh) {
-  const HWND window = inside.window();
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(ws.nativeHandle(), FromHwnd(window));
-  EXPECT_EQ(TextOf(window), "Lumio - Caps Lock");
-  EXPECT_FALSE(IsWindowVisible(window)) << "created hidden";
+TEST_F(WindowTest, IsCreatedHiddenFixedOwnedCentredAndTwoPixelsHigh) {
+  ASSERT_NE(window(), nullptr);
+  EXPECT_EQ(TextOf(window()), "Lumio - Caps Lock");
+  EXPECT_FALSE(IsWindowVisible(window())) << "created hidden";
 
-  const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+  const LONG_PTR style = GetWindowLongPtrA(window(), GWL_STYLE);
   EXPECT_TRUE(style & WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
   EXPECT_FALSE(style & WS_MINIMIZEBOX);
@@ -156,37 +146,37 @@ TEST_F(WindowSystemTest, MainWindowIsFixedOwnedCentredAndTwoPixelsHigh) {
   EXPECT_FALSE(style & WS_THICKFRAME) << "fixed single border";
 
   // Off the taskbar: owned by a hidden window, and not forced onto it.
-  EXPECT_FALSE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW);
-  const HWND owner = GetWindow(window, GW_OWNER);
+  EXPECT_FALSE(GetWindowLongPtrA(window(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  const HWND owner = GetWindow(window(), GW_OWNER);
   ASSERT_NE(owner, nullptr);
-  EXPECT_EQ(owner, inside.owner());
+  EXPECT_EQ(ClassOf(owner), kOwnerWindowClass);
   EXPECT_FALSE(IsWindowVisible(owner));
 
   RECT client{};
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.bottom, TwipsToPixels(30, inside.dpi()));
-  EXPECT_EQ(client.right, TwipsToPixels(4350, inside.dpi()));
+  GetClientRect(window(), &client);
+  EXPECT_EQ(client.bottom, TwipsToPixels(30, DpiOf(window())));
+  EXPECT_EQ(client.right, TwipsToPixels(4350, DpiOf(window())));
 
   ws.showWindow();
-  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(IsWindowVisible(window()));
   RECT outer{};
-  GetWindowRect(window, &outer);
+  GetWindowRect(window(), &outer);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(window(), MONITOR_DEFAULTTOPRIMARY), &monitor));
   EXPECT_NEAR((outer.left + outer.right) / 2, (monitor.rcMonitor.left + monitor.rcMonitor.right) / 2, 1);
   EXPECT_NEAR((outer.top + outer.bottom) / 2, (monitor.rcMonitor.top + monitor.rcMonitor.bottom) / 2, 1);
 }
 
-TEST_F(WindowSystemTest, EveryChildIsANativeControlAtItsPlaceBelowTheClientArea) {
+TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
   const FormDescription& form = frmOSDLayout();
-  const int dpi = inside.dpi();
+  const int dpi = DpiOf(window());
   RECT client{};
-  GetClientRect(inside.window(), &client);
+  GetClientRect(window(), &client);
 
   for (const ChildDesc& child : form.children) {
     SCOPED_TRACE(std::string(child.name));
-    const HWND hwnd = inside.control(child.control);
+    const HWND hwnd = control(child.control);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), child.isTextBox ? "Edit" : "Button");
     EXPECT_EQ(TextOf(hwnd), child.caption);
@@ -202,7 +192,7 @@ TEST_F(WindowSystemTest, EveryChildIsANativeControlAtItsPlaceBelowTheClientArea)
   int ownerDrawn = 0;
   for (const KeyDesc& key : form.keys) {
     SCOPED_TRACE("key " + std::to_string(key.index));
-    const HWND hwnd = inside.keyButton(key.index);
+    const HWND hwnd = keyButton(key.index);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), "Button");
     EXPECT_EQ(TextOf(hwnd), key.caption);
@@ -218,29 +208,29 @@ TEST_F(WindowSystemTest, EveryChildIsANativeControlAtItsPlaceBelowTheClientArea)
     EXPECT_GE(at.top, client.bottom);
   }
   EXPECT_EQ(ownerDrawn, kKeyButtonCount - 1) << "all but key 1 are graphical";
-  EXPECT_EQ(GetWindowLongPtrA(inside.keyButton(1), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+  EXPECT_EQ(GetWindowLongPtrA(keyButton(1), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
 
   // Nothing else, and the Tab order is the form's: Text1 first, key 1 last
   // of the keys, the three icon/test buttons after it.
   std::vector<HWND> order;
-  for (HWND c = GetWindow(inside.window(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
+  for (HWND c = GetWindow(window(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
   ASSERT_EQ(order.size(), form.children.size() + form.keys.size());
-  EXPECT_EQ(order.front(), inside.control(Control::Text1));
-  EXPECT_EQ(order[order.size() - 4], inside.keyButton(1));
-  EXPECT_EQ(order.back(), inside.control(Control::cmdShowicons));
+  EXPECT_EQ(order.front(), control(Control::Text1));
+  EXPECT_EQ(order[order.size() - 4], keyButton(1));
+  EXPECT_EQ(order.back(), control(Control::cmdShowicons));
 }
 
-TEST_F(WindowSystemTest, Text1GivesWhatTheBoxHolds) {
+TEST_F(WindowTest, Text1GivesWhatTheBoxHolds) {
   EXPECT_EQ(ws.text1(), "Caps Lock is OFF");
-  SetWindowTextA(inside.control(Control::Text1), "typed by the user");
+  SetWindowTextA(control(Control::Text1), "typed by the user");
   EXPECT_EQ(ws.text1(), "typed by the user");
-  SetWindowTextA(inside.control(Control::Text1), "");
+  SetWindowTextA(control(Control::Text1), "");
   EXPECT_EQ(ws.text1(), "");
 }
 
-TEST_F(WindowSystemTest, KeyFacePaintsTheBackColourItIsGiven) {
+TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {
   ShowEverything();
-  const HWND caps = inside.keyButton(kCapsLockCode);
+  const HWND caps = keyButton(kCapsLockCode);
   // The face inside the edge.
   const auto faceShows = [&](COLORREF colour) {
     const HDC dc = GetDC(caps);
@@ -249,7 +239,6 @@ TEST_F(WindowSystemTest, KeyFacePaintsTheBackColourItIsGiven) {
     return shows;
   };
   ws.setKeyBackColor(kCapsLockCode, kYellow);
-  EXPECT_EQ(inside.keyBackColor(kCapsLockCode), kYellow);
   EXPECT_TRUE(PumpUntil([&] { return faceShows(RGB(255, 255, 0)); }, milliseconds(2000)));
   // A system colour is the system's.
   ws.setKeyBackColor(kCapsLockCode, kActiveBorder);
@@ -259,11 +248,11 @@ TEST_F(WindowSystemTest, KeyFacePaintsTheBackColourItIsGiven) {
   ws.setKeyBackColor(300, kYellow);
 }
 
-TEST_F(WindowSystemTest, PictureKeysShowTheirPicture) {
+TEST_F(WindowTest, PictureKeysShowTheirPicture) {
   ShowEverything();
   for (const int index : {219, 220, 221}) {
     SCOPED_TRACE("key " + std::to_string(index));
-    const HWND key = inside.keyButton(index);
+    const HWND key = keyButton(index);
     RECT rect{};
     GetClientRect(key, &rect);
     const KeyBitmap& picture = frmOSDLayout().pictureOf(*FindKey(index));
@@ -284,47 +273,55 @@ TEST_F(WindowSystemTest, PictureKeysShowTheirPicture) {
   }
 }
 
-TEST_F(WindowSystemTest, TimersTickAndReEnablingBeginsANewInterval) {
-  EXPECT_FALSE(inside.timerRunning(TimerName::Timer1));
+TEST_F(WindowTest, ClicksNameTheirKeyOrControlUntilTheProgramEnds) {
+  SendMessageA(keyButton(kCapsLockCode), BM_CLICK, 0, 0);
+  SendMessageA(keyButton(1), BM_CLICK, 0, 0);
+  SendMessageA(control(Control::cmdShow), BM_CLICK, 0, 0);
+  SendMessageA(control(Control::cmdHideIcons), BM_CLICK, 0, 0);
+  PumpFor(milliseconds(50));
+  EXPECT_EQ(events.keys, (std::vector<int>{kCapsLockCode, 1}));
+  EXPECT_EQ(events.controls, (std::vector<Control>{Control::cmdShow, Control::cmdHideIcons}));
+
+  ws.endProgram();
+  SendMessageA(keyButton(30), BM_CLICK, 0, 0);
+  PumpFor(milliseconds(50));
+  EXPECT_EQ(events.keys.size(), 2u);
+}
+
+TEST_F(WindowTest, DescribedTimersStartAtCreationAndOthersNeverTick) {
+  // The form's timers, but the introduction's 7 s made 100 ms.
+  std::vector<TimerDesc> timers(frmOSDLayout().timers.begin(), frmOSDLayout().timers.end());
+  for (TimerDesc& timer : timers)
+    if (timer.timer == TimerName::tmrAbout) timer.intervalMs = 100;
+  FormDescription form = frmOSDLayout();
+  form.timers = timers;
+  Win32WindowSystem fresh{GetModuleHandleA(nullptr)};
+  RecordingEvents freshEvents;
+  fresh.createWindow(form, freshEvents);
+  ASSERT_TRUE(PumpUntil([&] { return freshEvents.ticksOf(TimerName::tmrAbout) >= 2; }, milliseconds(3000)));
+  EXPECT_EQ(freshEvents.ticks.size(), static_cast<std::size_t>(freshEvents.ticksOf(TimerName::tmrAbout)))
+      << "only the introduction's timer ticks";
+
   ws.setTimerEnabled(TimerName::Timer1, true);
-  EXPECT_TRUE(inside.timerRunning(TimerName::Timer1));
   ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 5; }, milliseconds(3000)));
   ws.setTimerEnabled(TimerName::Timer1, false);
   const int stoppedAt = events.ticksOf(TimerName::Timer1);
   PumpFor(milliseconds(150));
   EXPECT_EQ(events.ticksOf(TimerName::Timer1), stoppedAt) << "no tick after it is disabled";
+  EXPECT_EQ(events.ticks.size(), static_cast<std::size_t>(stoppedAt)) << "no other timer ticked";
+}
 
+TEST_F(WindowTest, EnablingARunningTimerBeginsANewInterval) {
   // 700 ms timer, enabled again 400 ms in: the tick comes 700 ms after that.
   ws.setTimerEnabled(TimerName::tmrTestCaps, true);
   PumpFor(milliseconds(400));
   const auto restarted = Clock::now();
   ws.setTimerEnabled(TimerName::tmrTestCaps, true);
   ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::tmrTestCaps) >= 1; }, milliseconds(3000)));
-  const auto waited = events.ticks.back().at - restarted;
-  EXPECT_GE(waited, milliseconds(600)) << "the first interval was not restarted";
+  EXPECT_GE(events.ticks.back().at - restarted, milliseconds(600)) << "the first interval was not restarted";
 }
 
-TEST_F(WindowSystemTest, DescribedEnabledTimersStartWithTheWindow) {
-  Win32WindowSystem fresh{GetModuleHandleA(nullptr)};
-  RecordingEvents freshEvents;
-  fresh.createWindow(frmOSDLayout(), freshEvents);
-  EXPECT_TRUE(WindowSystemProbe(fresh).timerRunning(TimerName::tmrAbout));
-  EXPECT_FALSE(WindowSystemProbe(fresh).timerRunning(TimerName::Timer1));
-  EXPECT_FALSE(WindowSystemProbe(fresh).timerRunning(TimerName::tmrTestCaps));
-  EXPECT_FALSE(WindowSystemProbe(fresh).timerRunning(TimerName::tmrRemoveText));
-}
-
-TEST_F(WindowSystemTest, ClicksReachTheirHandlers) {
-  SendMessageA(inside.keyButton(kCapsLockCode), BM_CLICK, 0, 0);
-  SendMessageA(inside.keyButton(1), BM_CLICK, 0, 0);
-  SendMessageA(inside.control(Control::cmdShow), BM_CLICK, 0, 0);
-  SendMessageA(inside.control(Control::cmdHideIcons), BM_CLICK, 0, 0);
-  PumpFor(milliseconds(50));
-  EXPECT_EQ(events.keys, (std::vector<int>{kCapsLockCode, 1}));
-  EXPECT_EQ(events.controls, (std::vector<Control>{Control::cmdShow, Control::cmdHideIcons}));
-}
-
-TEST_F(WindowSystemTest, MessageBoxIsOwnedAndTimersTickWhileItIsUp) {
+TEST_F(WindowTest, TimersKeepTickingWhileAMessageBoxIsOpen) {
   const std::string caption = "lumio message box test";
   HWND box = nullptr;
   HWND boxOwner = nullptr;
@@ -348,11 +345,11 @@ TEST_F(WindowSystemTest, MessageBoxIsOwnedAndTimersTickWhileItIsUp) {
   returned = true;
   safety.join();
   ASSERT_NE(box, nullptr) << "the box was up while the timer ticked";
-  EXPECT_EQ(boxOwner, inside.window());
+  EXPECT_EQ(boxOwner, window());
   EXPECT_GE(events.ticksOf(TimerName::Timer1), 5);
 }
 
-TEST_F(WindowSystemTest, DoEventsReturnsEvenWhenATimerOutrunsItsHandler) {
+TEST_F(WindowTest, DoEventsReturnsEvenWhenATimerOutrunsItsHandler) {
   events.onTick = [](TimerName) { std::this_thread::sleep_for(milliseconds(30)); };
   ws.setTimerEnabled(TimerName::Timer1, true);
   PumpFor(milliseconds(60));
@@ -362,55 +359,44 @@ TEST_F(WindowSystemTest, DoEventsReturnsEvenWhenATimerOutrunsItsHandler) {
   EXPECT_LE(events.ticksOf(TimerName::Timer1), 10);
 }
 
-TEST_F(WindowSystemTest, EndProgramStopsEverythingAndTheLoopReturns) {
+TEST_F(WindowTest, EndProgramEndsTheLoopAndNothingIsDeliveredAfterIt) {
   ws.setTimerEnabled(TimerName::Timer1, true);
   events.onTick = [&](TimerName) {
     if (events.ticksOf(TimerName::Timer1) == 3) ws.endProgram();
   };
-  // A thread timer quits the loop after ten seconds should this be broken.
-  const UINT_PTR net = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(9); });
-  ws.runEventLoop();
-  KillTimer(nullptr, net);
-  EXPECT_TRUE(inside.ended());
+  RunLoop();
   EXPECT_EQ(events.ticksOf(TimerName::Timer1), 3);
-  EXPECT_FALSE(inside.timerRunning(TimerName::Timer1));
 
-  SendMessageA(inside.keyButton(kCapsLockCode), BM_CLICK, 0, 0);
-  ws.setTimerEnabled(TimerName::Timer1, true);
+  SendMessageA(keyButton(kCapsLockCode), BM_CLICK, 0, 0);
+  ws.setTimerEnabled(TimerName::Timer1, true);  // too late: stays off
   PumpFor(milliseconds(100));
   EXPECT_TRUE(events.keys.empty()) << "no event after the end";
   EXPECT_EQ(events.ticksOf(TimerName::Timer1), 3);
 }
 
-TEST_F(WindowSystemTest, CloseBoxEndsTheProgramWithAnEndingEvent) {
+TEST_F(WindowTest, ClosingTheWindowEndsTheLoopWithAnEndingEvent) {
   ws.showWindow();
-  PostMessageA(inside.window(), WM_CLOSE, 0, 0);
-  const UINT_PTR net = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(9); });
-  ws.runEventLoop();
-  KillTimer(nullptr, net);
-  EXPECT_TRUE(inside.ended());
+  PostMessageA(window(), WM_CLOSE, 0, 0);
+  RunLoop();
   EXPECT_EQ(events.endings, 1);
-  EXPECT_FALSE(IsWindowVisible(inside.window()));
+  EXPECT_FALSE(IsWindowVisible(window()));
 }
 
-TEST_F(WindowSystemTest, SessionEndGivesEverythingBackAtOnce) {
-  SendMessageA(inside.window(), WM_QUERYENDSESSION, 0, 0);
+TEST_F(WindowTest, SessionEndGivesEverythingBackAtOnce) {
+  SendMessageA(window(), WM_QUERYENDSESSION, 0, 0);
   EXPECT_EQ(events.endings, 0);
-  SendMessageA(inside.window(), WM_ENDSESSION, TRUE, 0);
+  SendMessageA(window(), WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(events.endings, 1);
-  SendMessageA(inside.window(), WM_ENDSESSION, FALSE, 0);  // cancelled: nothing
+  SendMessageA(window(), WM_ENDSESSION, FALSE, 0);  // cancelled: nothing
   EXPECT_EQ(events.endings, 1);
 }
 
-TEST_F(WindowSystemTest, AFailureEscapingAHandlerEndsTheLoopAndComesOutOfIt) {
+TEST_F(WindowTest, AFailureEscapingAnEventEndsTheLoopAndComesOutOfIt) {
   ws.setTimerEnabled(TimerName::Timer1, true);
   events.onTick = [](TimerName) { throw std::runtime_error("handler failed"); };
-  const UINT_PTR net = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(9); });
-  EXPECT_THROW(ws.runEventLoop(), std::runtime_error);
-  KillTimer(nullptr, net);
-  EXPECT_TRUE(inside.ended());
+  EXPECT_THROW(RunLoop(), std::runtime_error);
   EXPECT_EQ(events.ticksOf(TimerName::Timer1), 1);
-  SendMessageA(inside.keyButton(kCapsLockCode), BM_CLICK, 0, 0);
+  SendMessageA(keyButton(kCapsLockCode), BM_CLICK, 0, 0);
   PumpFor(milliseconds(50));
   EXPECT_TRUE(events.keys.empty()) << "nothing is delivered after it";
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -19,17 +21,22 @@
 #include "keymonitor/key_list.h"
 #include "platform/linux/x11/desktop_icons_x11.h"
 #include "platform/linux/x11/instance_guard_x11.h"
-#include "platform/linux/x11/keyboard_x11.h"
 #include "platform/linux/os/program_environment_linux.h"
+#include "platform/linux/x11/keyboard_x11.h"
+#include "platform/linux/x11/lock_keys_x11.h"
 #include "platform/linux/x11/screen_surface_x11.h"
 #include "platform/linux/x11/window_system_x11.h"
 #include "platform/linux/x11/x11_display.h"
+#include "support/form_lookup.h"
+#include "support/recording_events.h"
 #include "support/temp_folder.h"
 
 // After gtest: X's headers define None, True and False as macros.
 #include <FL/x.H>
 
 namespace lumio::x11::testing {
+
+using lumio::testing::CountingEvents;
 
 // The program's folder is the test's own temporary one; the separator is
 // the real backend's.
@@ -44,63 +51,27 @@ class TempProgramEnvironment final : public ProgramEnvironment {
   os::LinuxProgramEnvironment real_;
 };
 
-// The windows now showing text, oldest first.
-class ScreenSurfaceProbe {
- public:
-  static std::vector<Window> TextWindows(const X11ScreenSurface& screen) {
-    std::vector<Window> windows;
-    for (const auto& text : screen.texts_) windows.push_back(text->window());
-    return windows;
-  }
-};
-
-// What the window is made of, read from the inside.
-class WindowSystemProbe {
- public:
-  explicit WindowSystemProbe(const X11WindowSystem& ws) : ws_(ws) {}
-  Fl_Window* window() const { return fl_find(static_cast<Window>(ws_.nativeHandle())); }
-  Fl_Button* keyButton(int index) const { return ws_.keys_[static_cast<std::size_t>(index & 0xFF)]; }
-  Fl_Widget* control(Control control) const { return ws_.controls_[static_cast<std::size_t>(control)]; }
-  bool timerRunning(TimerName timer) const {
-    const X11WindowSystem::TimerSlot* slot = ws_.slotFor(timer);
-    return slot != nullptr && slot->running;
-  }
-  bool ending() const { return ws_.ending_; }
-  int dpi() const { return ws_.dpi_; }
-
- private:
-  const X11WindowSystem& ws_;
-};
-inline WindowSystemProbe Inside(const X11WindowSystem& ws) { return WindowSystemProbe(ws); }
-
-// Passes every event on to the form and counts the ticks of each timer.
-class CountingEvents final : public WindowEvents {
- public:
-  explicit CountingEvents(WindowEvents* forward = nullptr) : forward_(forward) {}
-  void keyClicked(int index) override {
-    if (forward_) forward_->keyClicked(index);
-  }
-  void controlClicked(Control control) override {
-    if (forward_) forward_->controlClicked(control);
-  }
-  void timerTicked(TimerName timer) override {
-    ++ticks[static_cast<std::size_t>(timer)];
-    if (onTick) onTick(timer);
-    if (forward_) forward_->timerTicked(timer);
-  }
-  void programEnding() override {
-    ++endings;
-    if (forward_) forward_->programEnding();
-  }
-  int ticksOf(TimerName timer) const { return ticks[static_cast<std::size_t>(timer)]; }
-
-  std::array<int, 4> ticks{};
-  int endings = 0;
-  std::function<void(TimerName)> onTick;
-
- private:
-  WindowEvents* forward_;
-};
+// The FLTK widget showing the form's child at this place (twips), read from
+// the window's widget tree: the children sit in its one client area.
+inline Fl_Widget* ChildAt(const X11WindowSystem& ws, int left, int top) {
+  Fl_Window* window = fl_find(static_cast<Window>(ws.nativeHandle()));
+  if (window == nullptr || window->children() != 1 || window->child(0)->as_group() == nullptr) return nullptr;
+  const Fl_Group& area = *window->child(0)->as_group();
+  const int dpi = ScreenDpi(SharedDisplay());
+  for (int i = 0; i < area.children(); ++i)
+    if (area.child(i)->x() == TwipsToPixels(left, dpi) && area.child(i)->y() == TwipsToPixels(top, dpi))
+      return area.child(i);
+  return nullptr;
+}
+inline Fl_Button* KeyButton(const X11WindowSystem& ws, int index) {
+  const KeyDesc* key = FindKey(index);
+  return key != nullptr ? dynamic_cast<Fl_Button*>(ChildAt(ws, key->left, key->top)) : nullptr;
+}
+inline Fl_Widget* ControlWidget(const X11WindowSystem& ws, Control control) {
+  for (const ChildDesc& child : frmOSDLayout().children)
+    if (child.control == control) return ChildAt(ws, child.left, child.top);
+  return nullptr;
+}
 
 // The real screen surface, with a list of the texts painted through it.
 class RecordingScreen final : public ScreenSurface {
@@ -121,11 +92,12 @@ class RecordingScreen final : public ScreenSurface {
 struct RealBackend {
   Display* display = SharedDisplay();
   X11WindowSystem window{display};
-  X11KeyboardDevice keyboard{display};
-  X11LockKeySource lockKeys{display, keyboard};
+  std::unique_ptr<PressedKeys> keys = OpenPressedKeys(display);
+  X11KeyboardDevice keyboard{*keys};
+  X11LockKeySource lockKeys{display, *keys};
   X11ScreenSurface screen{display};
   X11DesktopIcons icons{display};
-  X11InstanceGuard instance{display, "_LUMIO_CAPSLOCK_TEST_INSTANCE"};
+  X11InstanceGuard instance{display};
   TempProgramEnvironment environment;
   Platform platform{window, keyboard, lockKeys, screen, icons, instance, environment};
 };

@@ -22,6 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using lumio::testing::ChildProcess;
+using lumio::testing::ChildrenOf;
 using lumio::testing::IsOverlayGreen;
 using lumio::testing::WaitUntil;
 using lumio::testing::XScreen;
@@ -58,15 +59,6 @@ bool OnDesktop() {
   return window;
 }
 
-std::vector<::Window> ChildrenOfRoot(Display* dpy) {
-  ::Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count);
-  std::vector<::Window> result(children, children + count);
-  if (children != nullptr) XFree(children);
-  return result;  // bottom to top
-}
-
 class DesktopTest : public BackendTest {
  protected:
   void SetUp() override {
@@ -81,6 +73,7 @@ class DesktopTest : public BackendTest {
     events = std::make_unique<CountingEvents>(form.get());
     backend->window.createWindow(frmOSDLayout(), *events);
     created = Clock::now();
+    desktopsOwn = ChildrenOf(dpy, DefaultRootWindow(dpy));
   }
   void TearDown() override {
     form.reset();
@@ -100,9 +93,23 @@ class DesktopTest : public BackendTest {
     return counts;
   }
 
+  // The windows showing our texts: shown, unmanaged, and new on the desktop.
+  std::vector<::Window> TextWindows() const {
+    std::vector<::Window> texts;
+    for (::Window window : ChildrenOf(backend->display, DefaultRootWindow(backend->display))) {
+      XWindowAttributes attrs{};
+      if (XGetWindowAttributes(backend->display, window, &attrs) != 0 && attrs.override_redirect &&
+          attrs.map_state == IsViewable &&
+          std::find(desktopsOwn.begin(), desktopsOwn.end(), window) == desktopsOwn.end())
+        texts.push_back(window);
+    }
+    return texts;
+  }
+
   std::unique_ptr<frmOSD> form;
   std::unique_ptr<CountingEvents> events;
   Clock::time_point created;  // the introduction's seven seconds start here
+  std::vector<::Window> desktopsOwn;
 };
 
 TEST_F(DesktopTest, TheBannerStaysWholeForItsSevenSecondsOverAScrollingTerminalAndLeavesNothing) {
@@ -176,7 +183,7 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
     return xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH) > 3000;
   }, 5s));
   const int whole = xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH);
-  const std::vector<::Window> texts = ScreenSurfaceProbe::TextWindows(backend->screen);
+  const std::vector<::Window> texts = TextWindows();
   ASSERT_EQ(texts.size(), 1u);
 
   // Unmanaged, deaf to the pointer, on top; with a compositing manager on a
@@ -189,7 +196,7 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
   XRectangle* input = XShapeGetRectangles(dpy, texts[0], ShapeInput, &rectangles, &ordering);
   if (input != nullptr) XFree(input);
   EXPECT_EQ(rectangles, 0) << "the text would take clicks";
-  EXPECT_EQ(ChildrenOfRoot(dpy).back(), texts[0]);
+  EXPECT_EQ(ChildrenOf(dpy, DefaultRootWindow(dpy)).back(), texts[0]);
 
   // A click on a letter goes to the window beneath; the focus stays there.
   const lumio::testing::ScreenImage image = xs.grab(250, 300, 600, 72);
@@ -223,7 +230,7 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
   const ::Window later = MakeClientWindow(xs, 200, 280, 800, 150, "lumio window mapped later");
   PumpFor(300ms);
   EXPECT_GE(xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH), whole * 95 / 100) << "covered by a later window";
-  EXPECT_EQ(ChildrenOfRoot(dpy).back(), texts[0]);
+  EXPECT_EQ(ChildrenOf(dpy, DefaultRootWindow(dpy)).back(), texts[0]);
   xs.destroyWindow(later);
 
   form->cmdRemove_Click();
@@ -232,7 +239,7 @@ TEST_F(DesktopTest, TheAnnouncementStaysAboveTakesNoClickNorFocusAndIsErasedComp
     return xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH) == 0;
   }, 3s);
   EXPECT_TRUE(erased) << xs.countGreen(kAreaX, kAreaY, kAreaW, kAreaH) << " green pixels left";
-  EXPECT_TRUE(ScreenSurfaceProbe::TextWindows(backend->screen).empty());
+  EXPECT_TRUE(TextWindows().empty());
   EXPECT_EQ(XGetWindowAttributes(dpy, texts[0], &attributes), 0) << "the text's window outlived the erase";
   xs.destroyWindow(beneath);
 }
@@ -252,7 +259,7 @@ TEST_F(DesktopTest, ATextOnlyPartlyOnTheScreenGetsAWindowOneWithNothingToShowDoe
                         Case{250, 300, "   ", 0}}) {
     backend->screen.drawText(font, c.x, c.y, 65280, c.text);
     XSync(backend->display, False);
-    EXPECT_EQ(ScreenSurfaceProbe::TextWindows(backend->screen).size(), c.windows) << c.x << ", " << c.y << " \"" << c.text << "\"";
+    EXPECT_EQ(TextWindows().size(), c.windows) << c.x << ", " << c.y << " \"" << c.text << "\"";
     backend->screen.repaintAll();
   }
 }

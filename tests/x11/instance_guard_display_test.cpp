@@ -5,16 +5,17 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 
 #include "platform/linux/x11/instance_guard_x11.h"
 #include "support/process.h"
 #include "support/scoped_env.h"
+#include "support/x_screen.h"
 
 namespace lumio::x11 {
 namespace {
 
 using lumio::testing::ChildProcess;
+using lumio::testing::ChildrenOf;
 using lumio::testing::ScopedEnv;
 
 // Whatever the environment says, the display decides; and the claim goes
@@ -22,15 +23,13 @@ using lumio::testing::ScopedEnv;
 TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
   ScopedEnv noRuntime("XDG_RUNTIME_DIR", "");
   ScopedEnv noHome("HOME", "");
-  const std::string selection = "_LUMIO_CAPSLOCK_GUARD_TEST_" + std::to_string(getpid());
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   ChildProcess first([&] {  // claims, says so, and waits to be killed
     close(ready[0]);
     Display* display = XOpenDisplay(nullptr);
-    const char claimed =
-        display != nullptr && !X11InstanceGuard(display, selection).anotherInstanceRunning() ? 'y' : 'n';
-    X11InstanceGuard guard(display, selection);
+    const char claimed = display != nullptr && !X11InstanceGuard(display).anotherInstanceRunning() ? 'y' : 'n';
+    X11InstanceGuard guard(display);
     const char held = display != nullptr && !guard.anotherInstanceRunning() ? 'y' : 'n';
     const char answer[2] = {claimed, held};
     if (write(ready[1], answer, 2) != 2) _exit(1);
@@ -46,19 +45,25 @@ TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
 
   Display* display = XOpenDisplay(nullptr);
   ASSERT_NE(display, nullptr) << "needs an X display";
+  const auto owner = [&] { return XGetSelectionOwner(display, XInternAtom(display, kInstanceSelection, False)); };
+  const Window firstOwner = owner();
+  EXPECT_NE(firstOwner, 0u);
+  const std::size_t windows = ChildrenOf(display, DefaultRootWindow(display)).size();
   {
-    X11InstanceGuard second(display, selection);
+    X11InstanceGuard second(display);
     EXPECT_TRUE(second.anotherInstanceRunning());
-    EXPECT_EQ(second.owner(), 0u) << "a second copy leaves no trace";
+    EXPECT_EQ(owner(), firstOwner);
+    EXPECT_EQ(ChildrenOf(display, DefaultRootWindow(display)).size(), windows) << "a second copy leaves no trace";
   }
   first.sendSignal(SIGKILL);  // no tidying up
   EXPECT_TRUE(first.waitForExit(std::chrono::seconds(5)));
   {
-    X11InstanceGuard third(display, selection);
+    X11InstanceGuard third(display);
     EXPECT_FALSE(third.anotherInstanceRunning());
     EXPECT_FALSE(third.anotherInstanceRunning());  // asking again: still just us
-    EXPECT_NE(third.owner(), 0u);
+    EXPECT_NE(owner(), 0u);
   }
+  EXPECT_EQ(owner(), 0u) << "given up with the guard";
   XCloseDisplay(display);
 }
 

@@ -10,15 +10,8 @@
 #include <thread>
 
 #include "keymonitor/key_list.h"
+#include "platform/linux/x11/raw_key_events.h"
 #include "support/x_screen.h"
-
-namespace lumio::x11 {
-inline const char* SourceName(X11KeyboardDevice::Source source) {
-  return source == X11KeyboardDevice::Source::RawEvents ? "RawEvents" : "QueryEachPoll";
-}
-// Names the parameter in test listings instead of its bytes.
-inline void PrintTo(X11KeyboardDevice::Source source, std::ostream* out) { *out << SourceName(source); }
-}  // namespace lumio::x11
 
 namespace lumio::x11::testing {
 namespace {
@@ -39,10 +32,20 @@ TEST_F(KeyboardTest, ASnapshotBeforeOpeningFails) {
   }
 }
 
-// Each test runs on both sources: the raw key events the program uses, and
-// the per-poll key map it falls back to when the server lacks XInput 2.
-class KeyboardSourceTest : public BackendTest, public ::testing::WithParamInterface<X11KeyboardDevice::Source> {
+// Each test runs on both kinds of keys: the raw key events the program
+// uses, and the keys asked of the server at every poll that it falls back
+// to when the server lacks XInput 2.
+enum class Keys { RawKeyEvents, QueriedKeys };
+
+class KeyboardSourceTest : public BackendTest, public ::testing::WithParamInterface<Keys> {
  protected:
+  std::unique_ptr<PressedKeys> MakeKeys() const {
+    if (GetParam() == Keys::QueriedKeys) return std::make_unique<QueriedKeys>(backend->display);
+    std::string whyNot;
+    auto raw = RawKeyEvents::Open(DisplayString(backend->display), whyNot);
+    EXPECT_NE(raw, nullptr) << whyNot;
+    return raw;
+  }
   // Takes snapshots, without running FLTK's loop, until the key has the
   // state wanted: the device must read what has arrived by itself.
   static bool SnapshotShows(X11KeyboardDevice& keyboard, int dik, bool down) {
@@ -62,7 +65,8 @@ TEST_P(KeyboardSourceTest, SeesKeysHeldAtOpenAndEveryPressAndReleaseWhateverHasT
   xs.setFocus(other);
 
   xs.pressKey(XK_Shift_L);  // down before the device opens
-  X11KeyboardDevice keyboard(backend->display, GetParam());
+  const auto pressed = MakeKeys();
+  X11KeyboardDevice keyboard(*pressed);
   keyboard.open(0);
   KeyboardState state{};
   keyboard.getState(state);
@@ -105,7 +109,8 @@ TEST_P(KeyboardSourceTest, AKeyHeldThroughAutoRepeatStaysDown) {
   XkbSetAutoRepeatRate(dpy, XkbUseCoreKbd, 100, 20);
   XSync(dpy, False);
 
-  X11KeyboardDevice keyboard(backend->display, GetParam());
+  const auto keys = MakeKeys();
+  X11KeyboardDevice keyboard(*keys);
   keyboard.open(0);
   xs.pressKey(XK_a);
   EXPECT_TRUE(SnapshotShows(keyboard, 30, true));
@@ -131,10 +136,10 @@ TEST_P(KeyboardSourceTest, AKeyHeldThroughAutoRepeatStaysDown) {
   EXPECT_EQ(upWhileHeld, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sources, KeyboardSourceTest,
-                         ::testing::Values(X11KeyboardDevice::Source::RawEvents,
-                                           X11KeyboardDevice::Source::QueryEachPoll),
-                         [](const auto& param) { return SourceName(param.param); });
+INSTANTIATE_TEST_SUITE_P(Sources, KeyboardSourceTest, ::testing::Values(Keys::RawKeyEvents, Keys::QueriedKeys),
+                         [](const auto& param) {
+                           return param.param == Keys::RawKeyEvents ? "RawKeyEvents" : "QueriedKeys";
+                         });
 
 TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease) {
   XScreen xs;
@@ -150,7 +155,7 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   LoopDeadline deadline(backend->window, 20.0);
 
-  const Fl_Button* a = Inside(backend->window).keyButton(30);
+  const Fl_Button* a = KeyButton(backend->window, 30);
   const Fl_Color up = fl_rgb_color(180, 180, 180);
   const Fl_Color yellow = fl_rgb_color(255, 255, 0);
   // Polling has begun; with nothing happening it may rest after its first tick.
@@ -171,9 +176,10 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
 
 TEST_P(KeyboardSourceTest, CapsLockReadsItsIndicatorAndWhetherItIsHeld) {
   XScreen xs;
-  X11KeyboardDevice keyboard(backend->display, GetParam());
+  const auto keys = MakeKeys();
+  X11KeyboardDevice keyboard(*keys);
   keyboard.open(0);
-  X11LockKeySource lockKeys(backend->display, keyboard);
+  X11LockKeySource lockKeys(backend->display, *keys);
   const bool initially = xs.capsLockOn();
   const auto on = [&] { return lockKeys.state(LockKey::Caps).on; };
   const auto held = [&] { return lockKeys.state(LockKey::Caps).held; };

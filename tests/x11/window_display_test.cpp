@@ -20,24 +20,9 @@ namespace lumio::x11::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using lumio::testing::PropertyOf;
 using lumio::testing::WaitUntil;
 using lumio::testing::XScreen;
-
-std::vector<Atom> AtomsOf(Display* dpy, Window window, const char* property) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<Atom> atoms;
-  if (XGetWindowProperty(dpy, window, XInternAtom(dpy, property, False), 0, 64, False, AnyPropertyType, &type, &format,
-                         &count, &after, &data) == Success &&
-      data != nullptr) {
-    const auto* values = reinterpret_cast<const unsigned long*>(data);
-    atoms.assign(values, values + count);
-    XFree(data);
-  }
-  return atoms;
-}
 
 class WindowTest : public BackendTest {
  protected:
@@ -53,11 +38,11 @@ TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
   // Everything a window manager reads at map time is there before the map.
   EXPECT_FALSE(xs.isViewable(xid));
   EXPECT_EQ(xs.findWindowByTitle(std::string(kAppTitle)), xid);
-  const std::vector<Atom> motif = AtomsOf(xs.display(), xid, "_MOTIF_WM_HINTS");
+  const std::vector<unsigned long> motif = PropertyOf(xs.display(), xid, "_MOTIF_WM_HINTS");
   ASSERT_EQ(motif.size(), 5u);
   EXPECT_EQ(motif[1], 4u | 32u);       // functions: move and close
   EXPECT_EQ(motif[2], 2u | 8u | 16u);  // decorations: border, title, menu
-  const std::vector<Atom> state = AtomsOf(xs.display(), xid, "_NET_WM_STATE");
+  const std::vector<unsigned long> state = PropertyOf(xs.display(), xid, "_NET_WM_STATE");
   ASSERT_EQ(state.size(), 1u);
   EXPECT_EQ(state[0], XInternAtom(xs.display(), "_NET_WM_STATE_SKIP_TASKBAR", False));
 
@@ -71,7 +56,7 @@ TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
   ASSERT_TRUE(PumpUntil([&] { return xs.isViewable(xid); }, 5s));
   XWindowAttributes attributes{};
   ASSERT_TRUE(XGetWindowAttributes(xs.display(), xid, &attributes));
-  const int dpi = Inside(backend->window).dpi();
+  const int dpi = ScreenDpi(backend->display);
   EXPECT_EQ(attributes.width, TwipsToPixels(frmOSDLayout().clientWidth, dpi));
   EXPECT_EQ(attributes.height, TwipsToPixels(frmOSDLayout().clientHeight, dpi));
   EXPECT_NEAR(attributes.x + attributes.width / 2, xs.width() / 2, 1);  // centred (no window manager here)
@@ -85,14 +70,15 @@ TEST_F(WindowTest, UnderAWindowManagerTheWindowIsCentredWithItsFrame) {
   lumio::testing::ChildProcess manager({openbox, {"--sm-disable"}, {}, {}, {}});
   // Ready once it frames a window of its own accord.
   const ::Window probe = xs.createWindow(0, 0, 50, 50, 0x808080);
-  const auto framed = [&] { return AtomsOf(xs.display(), probe, "_NET_FRAME_EXTENTS").size() == 4; };
+  const auto framed = [&] { return PropertyOf(xs.display(), probe, "_NET_FRAME_EXTENTS").size() == 4; };
   ASSERT_TRUE(WaitUntil(framed, 10s)) << "openbox did not start";
   xs.destroyWindow(probe);
 
   const Window xid = ShowMainWindow(events, xs.display());
   ASSERT_NE(xid, 0u);
   PumpFor(300ms);  // let the window manager finish placing it
-  const std::vector<Atom> frame = AtomsOf(xs.display(), xid, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
+  const std::vector<unsigned long> frame =
+      PropertyOf(xs.display(), xid, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
   ASSERT_EQ(frame.size(), 4u);
   EXPECT_GT(frame[2], 0u) << "a title bar";
 
@@ -111,8 +97,8 @@ TEST_F(WindowTest, UnderAWindowManagerTheWindowIsCentredWithItsFrame) {
 
 TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
   backend->window.createWindow(frmOSDLayout(), events);
-  Fl_Window* top = Inside(backend->window).window();
-  const int dpi = Inside(backend->window).dpi();
+  Fl_Window* top = fl_find(static_cast<Window>(backend->window.nativeHandle()));
+  const int dpi = ScreenDpi(backend->display);
   // The controls sit in an area of the client's size that clips them.
   ASSERT_EQ(top->children(), 1);
   Fl_Window* window = top->child(0)->as_window();
@@ -127,26 +113,25 @@ TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
     EXPECT_GE(child->y(), window->h()) << "child " << i << " would be seen";
     int tab = -1;
     for (const KeyDesc& key : frmOSDLayout().keys)
-      if (Inside(backend->window).keyButton(key.index) == child) tab = key.tabIndex;
+      if (ChildAt(backend->window, key.left, key.top) == child) tab = key.tabIndex;
     for (const ChildDesc& desc : frmOSDLayout().children)
-      if (Inside(backend->window).control(desc.control) == child) tab = desc.tabIndex;
+      if (ChildAt(backend->window, desc.left, desc.top) == child) tab = desc.tabIndex;
     ASSERT_GT(tab, previousTab) << "child " << i;
     previousTab = tab;
   }
 
   EXPECT_EQ(backend->window.text1(), "Caps Lock is OFF");
   const KeyDesc* caps = FindKey(kCapsLockCode);
-  const Fl_Button* capsButton = Inside(backend->window).keyButton(kCapsLockCode);
+  const Fl_Button* capsButton = KeyButton(backend->window, kCapsLockCode);
   ASSERT_NE(capsButton, nullptr);
   EXPECT_STREQ(capsButton->label(), "Caps Lock");
-  EXPECT_EQ(capsButton->x(), TwipsToPixels(caps->left, dpi));
-  EXPECT_EQ(capsButton->y(), TwipsToPixels(caps->top, dpi));
   EXPECT_EQ(capsButton->w(), TwipsToPixels(caps->width, dpi));
+  EXPECT_EQ(capsButton->h(), TwipsToPixels(caps->height, dpi));
   EXPECT_EQ(capsButton->color(), fl_rgb_color(240, 240, 240));
-  EXPECT_EQ(Inside(backend->window).keyButton(30)->color(), fl_rgb_color(180, 180, 180));  // A starts "up"
-  EXPECT_EQ(Inside(backend->window).keyButton(14)->color(), fl_rgb_color(192, 192, 192));  // Back is light grey
+  EXPECT_EQ(KeyButton(backend->window, 30)->color(), fl_rgb_color(180, 180, 180));  // A starts "up"
+  EXPECT_EQ(KeyButton(backend->window, 14)->color(), fl_rgb_color(192, 192, 192));  // Back is light grey
   for (int pictured : {219, 220, 221}) {
-    const Fl_Button* button = Inside(backend->window).keyButton(pictured);
+    const Fl_Button* button = KeyButton(backend->window, pictured);
     EXPECT_NE(button->image(), nullptr) << pictured;
     EXPECT_TRUE(button->label() == nullptr || button->label()[0] == '\0') << pictured;
   }
@@ -162,7 +147,7 @@ TEST_F(WindowTest, MadeLargerFromOutsideItShowsOnlyItsColour) {
   constexpr int kWidth = 600, kHeight = 400;
   XResizeWindow(xs.display(), xid, kWidth, kHeight);
   xs.sync();
-  const Fl_Window* window = Inside(backend->window).window();
+  const Fl_Window* window = fl_find(xid);
   ASSERT_TRUE(PumpUntil([&] { return window->w() == kWidth && window->h() == kHeight; }, 5s));
   PumpFor(200ms);  // every exposure painted
   int x = 0, y = 0;
@@ -178,8 +163,8 @@ TEST_F(WindowTest, MadeLargerFromOutsideItShowsOnlyItsColour) {
 TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {
   backend->window.createWindow(frmOSDLayout(), events);
   backend->window.showWindow();
-  Fl_Window* window = Inside(backend->window).window();
-  Fl_Button* a = Inside(backend->window).keyButton(30);
+  Fl_Window* window = fl_find(static_cast<Window>(backend->window.nativeHandle()));
+  Fl_Button* a = KeyButton(backend->window, 30);
   ASSERT_TRUE(PumpUntil([&] { return window->damage() == 0 && a->damage() == 0; }, 5s));
 
   backend->window.setKeyBackColor(30, kYellow);
@@ -188,44 +173,36 @@ TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {
   EXPECT_EQ(a->selection_color(), fl_rgb_color(255, 255, 0));  // pressed, too
 
   // The plain button keeps its standard look whatever its back colour.
-  Fl_Button* plain = Inside(backend->window).keyButton(1);
+  Fl_Button* plain = KeyButton(backend->window, 1);
   const Fl_Color standard = plain->color();
   backend->window.setKeyBackColor(1, kYellow);
   EXPECT_EQ(plain->color(), standard);
 }
 
-// Records the clicks the window delivers.
-class ClickLog final : public WindowEvents {
- public:
-  void keyClicked(int index) override { keys.push_back(index); }
-  void controlClicked(Control control) override { controls.push_back(control); }
-  void timerTicked(TimerName) override {}
-  void programEnding() override {}
-  std::vector<int> keys;
-  std::vector<Control> controls;
-};
-
 TEST_F(WindowTest, ClicksNameTheirKeyOrControlUntilTheProgramEnds) {
-  ClickLog log;
-  backend->window.createWindow(frmOSDLayout(), log);
-  for (int index : {30, 0, 1, 219}) Inside(backend->window).keyButton(index)->do_callback();
+  backend->window.createWindow(frmOSDLayout(), events);
+  for (int index : {30, 0, 1, 219}) KeyButton(backend->window, index)->do_callback();
   for (Control control : {Control::cmdShow, Control::cmdRemove, Control::cmdCapNum, Control::cmdHideIcons,
                           Control::cmdShowicons})
-    Inside(backend->window).control(control)->do_callback();
-  EXPECT_EQ(log.keys, (std::vector<int>{30, 0, 1, 219}));
-  EXPECT_EQ(log.controls, (std::vector<Control>{Control::cmdShow, Control::cmdRemove, Control::cmdCapNum,
-                                                Control::cmdHideIcons, Control::cmdShowicons}));
+    ControlWidget(backend->window, control)->do_callback();
+  EXPECT_EQ(events.keys, (std::vector<int>{30, 0, 1, 219}));
+  EXPECT_EQ(events.controls, (std::vector<Control>{Control::cmdShow, Control::cmdRemove, Control::cmdCapNum,
+                                                   Control::cmdHideIcons, Control::cmdShowicons}));
 
-  Fl_Button* a = Inside(backend->window).keyButton(30);
+  Fl_Button* a = KeyButton(backend->window, 30);
   backend->window.endProgram();
   a->do_callback();
-  EXPECT_EQ(log.keys.size(), 4u);
+  EXPECT_EQ(events.keys.size(), 4u);
 }
 
 TEST_F(WindowTest, DescribedTimersStartAtCreationAndOthersNeverTick) {
-  backend->window.createWindow(frmOSDLayout(), events);
-  EXPECT_TRUE(Inside(backend->window).timerRunning(TimerName::tmrAbout));
-  EXPECT_FALSE(Inside(backend->window).timerRunning(TimerName::Timer1));
+  FormDescription form = frmOSDLayout();
+  std::vector<TimerDesc> timers(form.timers.begin(), form.timers.end());
+  for (TimerDesc& timer : timers) timer.intervalMs = timer.timer == TimerName::tmrAbout ? 100 : timer.intervalMs;
+  form.timers = timers;  // the introduction made short
+  backend->window.createWindow(form, events);
+  EXPECT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::tmrAbout) > 0; }, 5s));
+  EXPECT_EQ(events.ticksOf(TimerName::Timer1), 0);
 
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 5; }, 5s));
@@ -288,6 +265,7 @@ TEST_F(WindowTest, EndProgramEndsTheLoopAndNothingIsDeliveredAfterIt) {
 TEST_F(WindowTest, TerminationSignalEndsTheLoopAndTheProgramGoesOn) {
   backend->window.createWindow(frmOSDLayout(), events);
   backend->window.showWindow();
+  const auto xid = static_cast<Window>(backend->window.nativeHandle());
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   events.onTick = [&](TimerName) {
     if (events.ticksOf(TimerName::Timer1) == 2) std::raise(SIGTERM);
@@ -296,19 +274,20 @@ TEST_F(WindowTest, TerminationSignalEndsTheLoopAndTheProgramGoesOn) {
   backend->window.runEventLoop();
   EXPECT_FALSE(deadline.fired());
   EXPECT_EQ(events.endings, 1);
-  EXPECT_TRUE(Inside(backend->window).ending());
+  EXPECT_EQ(fl_find(xid), nullptr) << "the window is still there";
   EXPECT_LE(events.ticksOf(TimerName::Timer1), 3);
 }
 
 TEST_F(WindowTest, AFailureEscapingAnEventEndsTheLoopAndComesOutOfIt) {
   backend->window.createWindow(frmOSDLayout(), events);
   backend->window.showWindow();
+  const auto xid = static_cast<Window>(backend->window.nativeHandle());
   backend->window.setTimerEnabled(TimerName::Timer1, true);
   events.onTick = [](TimerName) { throw std::runtime_error("handler failed"); };
   LoopDeadline deadline(backend->window, 10.0);
   EXPECT_THROW(backend->window.runEventLoop(), std::runtime_error);
   EXPECT_FALSE(deadline.fired());
-  EXPECT_TRUE(Inside(backend->window).ending());
+  EXPECT_EQ(fl_find(xid), nullptr) << "the window is still there";
   EXPECT_EQ(events.ticksOf(TimerName::Timer1), 1);
 }
 
@@ -317,16 +296,7 @@ TEST_F(WindowTest, ClosingTheWindowEndsTheLoop) {
   const Window xid = ShowMainWindow(events, xs.display());
   ASSERT_NE(xid, 0u);
 
-  // What a window manager sends when the user clicks the close button.
-  XEvent close{};
-  close.xclient.type = ClientMessage;
-  close.xclient.window = xid;
-  close.xclient.message_type = XInternAtom(xs.display(), "WM_PROTOCOLS", False);
-  close.xclient.format = 32;
-  close.xclient.data.l[0] = static_cast<long>(XInternAtom(xs.display(), "WM_DELETE_WINDOW", False));
-  close.xclient.data.l[1] = CurrentTime;
-  XSendEvent(xs.display(), xid, False, NoEventMask, &close);
-  xs.sync();
+  lumio::testing::SendDeleteWindow(xs, xid);  // the user clicks the close button
 
   LoopDeadline deadline(backend->window, 10.0);
   backend->window.runEventLoop();

@@ -1,6 +1,6 @@
 #include "platform/win32/keyboard_win32.h"
 
-#include "platform/win32/hresult_text.h"
+#include "platform/win32/failure_win32.h"
 
 namespace lumio::win32 {
 

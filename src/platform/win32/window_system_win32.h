@@ -1,32 +1,21 @@
 // The main window with native Win32 controls: a small fixed window, owned by
 // a hidden one so that it has no taskbar button, whose children all sit
-// below its visible client area; the form's timers as window timers; modal
-// message boxes owned by it. Per-monitor DPI aware.
+// below its visible client area (window_controls); the form's timers as
+// window timers (window_timers); modal message boxes owned by it. Per-monitor
+// DPI aware (window_dpi).
 #pragma once
 
-#include <array>
 #include <exception>
-#include <map>
-#include <string>
-#include <utility>
 
-#include "platform/win32/key_button_painter.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/window_controls.h"
+#include "platform/win32/window_timers.h"
 #include "seam/window_system.h"
 
 namespace lumio::win32 {
 
-namespace testing {
-class WindowSystemProbe;
-}
-
 inline constexpr const char* kMainWindowClass = "LumioCapsLockWindow";
 inline constexpr const char* kOwnerWindowClass = "LumioCapsLockOwner";
-// Child window ids: the controls from 100, the key buttons from 1000 + index.
-inline constexpr int kFirstControlId = 100;
-inline constexpr int kFirstKeyId = 1000;
-// Window timer ids: 1 + the TimerName's value.
-constexpr UINT_PTR TimerId(TimerName timer) { return 1 + static_cast<UINT_PTR>(timer); }
 
 class Win32WindowSystem final : public WindowSystem {
  public:
@@ -48,30 +37,16 @@ class Win32WindowSystem final : public WindowSystem {
   void doEvents() override;
 
  private:
-  friend class testing::WindowSystemProbe;  // the tests look at what the window is made of
-
-  struct KeySlot {
-    HWND button = nullptr;
-    const KeyDesc* desc = nullptr;
-    Colour colour = kButtonFace;
-  };
-
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void registerClasses();
-  void createChildren();
   void applyDpi(int dpi, const RECT* suggested);
-  HFONT fontFor(const FontDesc& font);
-  void deleteFonts();
   void onCommand(int id, int code);
-  void onDrawItem(const DRAWITEMSTRUCT& item);
   void onTimer(UINT_PTR id);
   // Runs one event for the core unless the program has ended. A failure
   // that escapes the core ends the program and leaves runEventLoop with it.
   template <class Event>
   void deliver(Event&& event);
-  // One queued message to its window, dialog keys (Tab, Space) included.
-  void dispatch(MSG& message);
 
   HINSTANCE instance_;
   int iconResource_;
@@ -79,12 +54,8 @@ class Win32WindowSystem final : public WindowSystem {
   HWND window_ = nullptr;
   const FormDescription* form_ = nullptr;
   WindowEvents* events_ = nullptr;
-  int dpi_ = 96;
-  std::array<HWND, kControlCount> controls_{};
-  std::array<KeySlot, 256> keys_{};
-  std::array<bool, kTimerCount> timerRunning_{};
-  std::map<std::pair<std::string, double>, HFONT> fonts_;
-  std::array<PictureDib, kKeyPictureCount> pictures_;  // by KeyPicture
+  WindowControls controls_;
+  WindowTimers timers_;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool ended_ = false;

@@ -1,8 +1,12 @@
 #include "platform/linux/wayland/wayland_session.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/linux/os/keyboard_lights.h"
+#include "platform/linux/os/lights_watch.h"
+#include "platform/linux/wayland/keystate_watch.h"
 
 namespace lumio::wayland {
 
@@ -42,6 +46,22 @@ std::string LightsSightLine(std::size_t keyboardsWithLights) {
            ": Caps Lock pressed while a Wayland window has the focus goes unseen until a keyboard with lights is "
            "plugged in";
   return "lumio-capslock: Caps Lock is followed again through the lights of " + Keyboards(keyboardsWithLights);
+}
+
+std::unique_ptr<os::LockWatch> FollowCapsLock(const char* waylandDisplay, WaylandConnection* connection) {
+  LockSight sight;
+  std::unique_ptr<os::LockWatch> watch = connection != nullptr ? KeystateWatch::Follow(*connection) : nullptr;
+  sight.keystate = watch != nullptr;
+  if (watch == nullptr) {
+    auto lights = std::make_unique<os::LightsWatch>(os::kKeyboardLightsFolder, [](std::size_t keyboards) {
+      std::fprintf(stderr, "%s\n", LightsSightLine(keyboards).c_str());
+    });
+    sight.keyboardsWithLights = lights->keyboards();
+    sight.hearsPlugging = lights->hearsPlugging();
+    watch = std::move(lights);
+  }
+  std::fprintf(stderr, "%s\n", WaylandSessionLine(waylandDisplay, sight).c_str());
+  return watch;
 }
 
 std::string TextsLine(TextsWay way) {

@@ -12,59 +12,26 @@ namespace lumio::x11 {
 namespace {
 
 // A property of 32-bit items (atoms, windows); empty when it is not there.
-std::vector<unsigned long> Items(Display* display, Window window, const char* property, Atom type) {
-  Atom actualType = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<unsigned long> items;
-  if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 4096, False, type, &actualType,
-                         &format, &count, &after, &data) == Success &&
-      data != nullptr) {
-    if (format == 32) {
-      const auto* values = reinterpret_cast<const unsigned long*>(data);
-      items.assign(values, values + count);
-    }
-    XFree(data);
-  }
-  return items;
-}
-
-// A window manager that is running now (its check window is alive and
-// names itself) and says it answers this request. What a window manager
-// that has gone left on the root window does not count.
 bool WindowManagerOffers(Display* display, Atom feature) {
   const Window root = DefaultRootWindow(display);
-  const std::vector<unsigned long> check = Items(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+  const std::vector<unsigned long> check = PropertyItems(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
   if (check.size() != 1) return false;
   {
     XErrorTrap gone(display);  // the window may no longer exist
-    const std::vector<unsigned long> self = Items(display, check[0], "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    const std::vector<unsigned long> self = PropertyItems(display, check[0], "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
     if (self.size() != 1 || self[0] != check[0]) return false;
   }
-  for (const unsigned long atom : Items(display, root, "_NET_SUPPORTED", XA_ATOM))
+  for (const unsigned long atom : PropertyItems(display, root, "_NET_SUPPORTED", XA_ATOM))
     if (atom == feature) return true;
   return false;
 }
 
 bool ReadFrameExtents(Display* display, Window window, FrameExtents& out) {
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
-  if (XGetWindowProperty(display, window, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after,
-                         &data) != Success ||
-      data == nullptr)
-    return false;
-  const bool complete = format == 32 && count == 4;
-  if (complete) {
-    const auto* values = reinterpret_cast<const long*>(data);
-    out = {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
-           static_cast<int>(values[3])};
-  }
-  XFree(data);
-  return complete;
+  const std::vector<unsigned long> values = PropertyItems(display, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+  if (values.size() != 4) return false;
+  const auto side = [&](std::size_t i) { return static_cast<int>(static_cast<long>(values[i])); };
+  out = {side(0), side(1), side(2), side(3)};
+  return true;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ X11InstanceGuard::~X11InstanceGuard() {
 
 bool X11InstanceGuard::anotherInstanceRunning() {
   if (owner_ != 0) return false;  // we hold it already
-  const Atom selection = XInternAtom(display_, selection_.c_str(), False);
+  const Atom selection = XInternAtom(display_, kInstanceSelection, False);
   // Two copies started together must not both see no owner and both claim:
   // the look and the claim are one step for the server.
   XGrabServer(display_);

@@ -10,16 +10,13 @@
 
 #include <X11/Xlib.h>
 
-#include <string>
-
 namespace lumio::x11 {
 
 inline constexpr const char* kInstanceSelection = "_LUMIO_CAPSLOCK_INSTANCE";
 
 class X11InstanceGuard final : public InstanceGuard {
  public:
-  explicit X11InstanceGuard(Display* display, std::string selection = kInstanceSelection)
-      : display_(display), selection_(std::move(selection)) {}
+  explicit X11InstanceGuard(Display* display) : display_(display) {}
   ~X11InstanceGuard() override;
   X11InstanceGuard(const X11InstanceGuard&) = delete;
   X11InstanceGuard& operator=(const X11InstanceGuard&) = delete;
@@ -28,12 +25,8 @@ class X11InstanceGuard final : public InstanceGuard {
   // creates nothing on the display. The first caller claims it and keeps it.
   bool anotherInstanceRunning() override;
 
-  // The window that holds the claim, 0 while none is held.
-  Window owner() const { return owner_; }
-
  private:
   Display* display_;
-  std::string selection_;
   Window owner_ = 0;
 };
 

@@ -4,9 +4,12 @@
 #include <X11/extensions/XInput2.h>
 #include <sys/ioctl.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace lumio::x11 {
 
-std::unique_ptr<RawKeyEvents> RawKeyEvents::Open(const char* displayName, bool rawKeys, std::string& whyNot) {
+std::unique_ptr<RawKeyEvents> RawKeyEvents::Open(const char* displayName, std::string& whyNot) {
   Display* display = XOpenDisplay(displayName);
   if (display == nullptr) {
     whyNot = "cannot open a second connection to the X display";
@@ -17,23 +20,17 @@ std::unique_ptr<RawKeyEvents> RawKeyEvents::Open(const char* displayName, bool r
   // every client that asks, also while another one holds a grab. It
   // answers with the highest version both sides know.
   int major = 2, minor = 2;
-  if (rawKeys) {
-    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError))
-      whyNot = "the X server has no XInput extension";
-    else if (XIQueryVersion(display, &major, &minor) != Success || major < 2)
-      whyNot = "the X server's XInput is older than 2.0";
-    if (!whyNot.empty()) opcode = 0;
-  }
-  return std::unique_ptr<RawKeyEvents>(new RawKeyEvents(display, opcode));
+  if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError))
+    whyNot = "the X server has no XInput extension";
+  else if (XIQueryVersion(display, &major, &minor) != Success || major < 2)
+    whyNot = "the X server's XInput is older than 2.0";
+  if (whyNot.empty()) return std::unique_ptr<RawKeyEvents>(new RawKeyEvents(display, opcode));
+  XCloseDisplay(display);
+  return nullptr;
 }
 
 RawKeyEvents::RawKeyEvents(Display* display, int opcode) : display_(display), opcode_(opcode) {
   capsLock_.read(display_, true);
-  if (opcode_ != 0) selectRawKeys();
-  Fl::add_fd(ConnectionNumber(display_), OnReadable, this);
-}
-
-void RawKeyEvents::selectRawKeys() {
   const Window root = DefaultRootWindow(display_);
   unsigned char keyBits[XIMaskLen(XI_LASTEVENT)] = {};
   XISetMask(keyBits, XI_RawKeyPress);
@@ -47,6 +44,7 @@ void RawKeyEvents::selectRawKeys() {
   // Asked after the selection on the same connection, so every change
   // after this reading arrives as an event.
   reseed();
+  Fl::add_fd(ConnectionNumber(display_), OnReadable, this);
 }
 
 RawKeyEvents::~RawKeyEvents() {
@@ -75,11 +73,22 @@ void RawKeyEvents::applyQueued() {
   capsLock_.refresh();
 }
 
-void RawKeyEvents::takeForPoll(char (&keys)[32]) {
+void RawKeyEvents::keysDown(char (&keys)[32]) {
+  applyArrived();
+  std::copy(std::begin(keys_), std::end(keys_), std::begin(keys));
+}
+
+void RawKeyEvents::keysForPoll(char (&keys)[32]) {
+  applyArrived();
   for (int i = 0; i < 32; ++i) {
     keys[i] = static_cast<char>(keys_[i] | pressedSincePoll_[i]);
     pressedSincePoll_[i] = 0;
   }
+}
+
+std::optional<std::uint64_t> RawKeyEvents::changes() {
+  applyArrived();
+  return changes_;
 }
 
 void RawKeyEvents::apply(XEvent& event) {

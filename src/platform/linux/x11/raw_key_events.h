@@ -13,58 +13,45 @@
 #include <string>
 
 #include "platform/linux/x11/caps_lock_keys.h"
+#include "platform/linux/x11/pressed_keys.h"
 
 namespace lumio::x11 {
 
-class RawKeyEvents {
+class RawKeyEvents final : public PressedKeys {
  public:
   // A connection of its own to the display named `displayName`, so that
-  // none of FLTK's events or requests mix with ours. nullptr when that
-  // connection cannot be opened. Without `rawKeys`, or on a server that
-  // lacks XInput 2.0 (`whyNot` then says so), it follows the layout only
-  // and hasRawKeys() is false.
-  static std::unique_ptr<RawKeyEvents> Open(const char* displayName, bool rawKeys, std::string& whyNot);
+  // none of FLTK's events or requests mix with ours. nullptr, with
+  // `whyNot` saying why, when that connection cannot be opened or the
+  // server lacks XInput 2.0.
+  static std::unique_ptr<RawKeyEvents> Open(const char* displayName, std::string& whyNot);
 
-  ~RawKeyEvents();
+  ~RawKeyEvents() override;
   RawKeyEvents(const RawKeyEvents&) = delete;
   RawKeyEvents& operator=(const RawKeyEvents&) = delete;
 
-  // Applies every event already received or waiting on the socket, without
-  // waiting for more, so the map is never older than what the server sent.
-  void applyArrived();
-
-  bool hasRawKeys() const { return opcode_ != 0; }
-
-  // The keys down now, in XQueryKeymap's form: bit n of the 32 bytes is X
-  // key code n.
-  const char (&keys() const)[32] { return keys_; }
-
-  // For a poll: the keys down now and those pressed since the last poll,
-  // however briefly. A tap too quick for two polls to tell apart is down in
+  // Each applies every event already received or waiting on the socket
+  // first, without waiting for more, so the map is never older than what
+  // the server sent. A tap too quick for two polls to tell apart is down in
   // exactly one poll.
-  void takeForPoll(char (&keys)[32]);
-
-  const KeycodeSet& capsLockKeys() const { return capsLock_.keycodes(); }
-
-  // Grows with every key event and every change of devices applied: equal
-  // counts mean an unchanged map.
-  std::uint64_t changes() const { return changes_; }
-  // Called from FLTK's loop when events came in on their own, while
-  // nobody was asking.
-  void callOnArrival(std::function<void()> arrived) { arrived_ = std::move(arrived); }
+  void keysDown(char (&keys)[32]) override;
+  void keysForPoll(char (&keys)[32]) override;
+  const KeycodeSet& capsLockKeys() const override { return capsLock_.keycodes(); }
+  // Every key event and every change of devices counts.
+  std::optional<std::uint64_t> changes() override;
+  void callOnChange(std::function<void()> changed) override { arrived_ = std::move(changed); }
 
  private:
   RawKeyEvents(Display* display, int opcode);
-  void selectRawKeys();
   // The whole map from the server, for a moment when events may have been
   // missed (at start, keys already down; after devices changed).
   void reseed();
+  void applyArrived();
   void applyQueued();
   void apply(XEvent& event);
   static void OnReadable(int fd, void* data);
 
   Display* display_;
-  int opcode_;  // XInput's; 0 without raw key events
+  int opcode_;  // XInput's
   char keys_[32] = {};
   char pressedSincePoll_[32] = {};
   CapsLockKeys capsLock_;

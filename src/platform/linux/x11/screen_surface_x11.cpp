@@ -37,12 +37,7 @@ int OnRoot(int origin, std::int32_t position) {
 
 // Every window of the tree below parent, depth first.
 void CollectWindows(Display* display, Window parent, std::vector<Window>& out) {
-  Window root = 0, up = 0, *children = nullptr;
-  unsigned count = 0;
-  if (XQueryTree(display, parent, &root, &up, &children, &count) == 0) return;
-  const std::vector<Window> level(children, children + count);
-  if (children != nullptr) XFree(children);
-  for (Window child : level) {
+  for (Window child : ChildrenOf(display, parent)) {
     out.push_back(child);
     CollectWindows(display, child, out);
   }

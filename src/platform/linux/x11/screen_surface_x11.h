@@ -15,10 +15,6 @@
 
 namespace lumio::x11 {
 
-namespace testing {
-class ScreenSurfaceProbe;
-}
-
 // Opens the font the request describes, its cell (ascent + descent) made as
 // tall as the request's height. nullptr when no font can be had; the
 // caller closes it with XftFontClose.
@@ -36,8 +32,6 @@ class X11ScreenSurface final : public ScreenSurface {
   void repaintAll() override;
 
  private:
-  friend class testing::ScreenSurfaceProbe;  // the tests look at the windows showing text
-
   // Keeps our texts above windows the window manager raises or maps while
   // they show, by watching the root's children through FLTK's events.
   void watchStacking(bool on);

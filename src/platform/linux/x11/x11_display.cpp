@@ -61,6 +61,33 @@ int ScreenDpi(Display* display) {
   return DpiFrom(xftDpi, DisplayWidth(display, screen), DisplayWidthMM(display, screen));
 }
 
+std::vector<Window> ChildrenOf(Display* display, Window window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) return {};
+  std::vector<Window> result(children, children + count);
+  if (children != nullptr) XFree(children);
+  return result;
+}
+
+std::vector<unsigned long> PropertyItems(Display* display, Window window, const char* property, Atom type) {
+  Atom actualType = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<unsigned long> items;
+  if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 4096, False, type, &actualType,
+                         &format, &count, &after, &data) == Success &&
+      data != nullptr) {
+    if (format == 32 && actualType == type) {
+      const auto* values = reinterpret_cast<const unsigned long*>(data);
+      items.assign(values, values + count);
+    }
+    XFree(data);
+  }
+  return items;
+}
+
 namespace {
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 }  // namespace

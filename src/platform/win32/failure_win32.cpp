@@ -1,7 +1,10 @@
-#include "platform/win32/hresult_text.h"
+#include "platform/win32/failure_win32.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "platform/win32/dik_codes.h"
 
@@ -52,14 +55,16 @@ constexpr std::array<NamedResult, 32> kDirectInputErrors{{
     {Bits(E_POINTER), "E_POINTER"},
 }};
 
-}  // namespace
-
+// DIERR_xxx for DirectInput's own codes and the common ones it reuses;
+// empty for any other value.
 std::string_view DirectInputErrorName(HRESULT result) {
   for (const NamedResult& entry : kDirectInputErrors)
     if (entry.bits == Bits(result)) return entry.name;
   return {};
 }
 
+// FormatMessageA's text for the code, trailing line breaks and blanks cut;
+// empty when the system has none.
 std::string SystemErrorText(HRESULT result) {
   char* buffer = nullptr;
   const DWORD length = FormatMessageA(
@@ -73,6 +78,8 @@ std::string SystemErrorText(HRESULT result) {
   return text;
 }
 
+}  // namespace
+
 Failure HresultFailure(HRESULT result) {
   std::string description = SystemErrorText(result);
   if (description.empty()) description = std::string(DirectInputErrorName(result));
@@ -81,7 +88,12 @@ Failure HresultFailure(HRESULT result) {
     std::snprintf(hex, sizeof hex, "Unknown error 0x%08lX", static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
     description = hex;
   }
-  return Failure(HresultNumber(result), std::move(description));
+  return Failure(static_cast<std::int32_t>(static_cast<std::uint32_t>(result)), std::move(description));
+}
+
+Failure LastErrorFailure() {
+  const DWORD error = GetLastError();
+  return HresultFailure(error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error));
 }
 
 }  // namespace lumio::win32
