@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
   std::map<std::string, std::uint32_t> image = Numbers(reply);
   std::string data;
   char buffer[65536];
-  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) data.append(buffer, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    data.append(buffer, static_cast<std::size_t>(got));
   const std::uint32_t width = image["width"], height = image["height"], stride = image["stride"];
   // QImage's 32-bit formats (RGB32, ARGB32 and its premultiplied form) in
   // memory: blue, green, red, alpha.

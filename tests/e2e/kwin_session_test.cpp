@@ -50,18 +50,18 @@ TEST(KwinSessionTest, CapsLockIsFollowedThroughKWinsLockStateAndNothingWakesTheP
   std::cout << "[ stderr   ] " << said;
   EXPECT_NE(said.find("Caps Lock is followed through the compositor's lock state"), std::string::npos) << said;
 
+  const auto green = [&] { return FindGreen(kwin.screenshot(250, 200).value_or(ScreenImage{})); };
   GreenArea texts[2];
   for (GreenArea& text : texts) {
     const auto pressed = Clock::now();
     ASSERT_TRUE(kwin.pressKey(kCapsLock));
-    const bool shown = WaitUntil([&] { return (text = FindGreen(kwin.screenshot(250, 200).value_or(ScreenImage{}))).any(); }, 4s);
+    const bool shown = WaitUntil([&] { return (text = green()).any(); }, 4s);
     const long long shownMs = MsSince(pressed);
     ASSERT_TRUE(shown) << "nothing announced within 4 s of Caps Lock\n" << program->standardError();
     EXPECT_GE(shownMs, 400) << "announced too soon after the press";
     std::this_thread::sleep_for(100ms);  // the whole text
-    text = FindGreen(kwin.screenshot(250, 200).value_or(ScreenImage{}));
-    EXPECT_TRUE(WaitUntil([&] { return !FindGreen(kwin.screenshot(250, 200).value_or(ScreenImage{})).any(); }, 1500ms))
-        << "not erased";
+    text = green();
+    EXPECT_TRUE(WaitUntil([&] { return !green().any(); }, 1500ms)) << "not erased";
     std::cout << "[ figures  ] first seen " << shownMs << " ms after the press\n";
   }
   EXPECT_GT(texts[1].right, texts[0].right + 10) << "\"Caps Lock is OFF\" should follow \"Caps Lock is ON\"";

@@ -265,7 +265,8 @@ TEST_F(WaylandSessionTest, CapsLockIsAnnouncedFromTheKeyboardLightWhileAWaylandW
   // A second keyboard, followed from the moment udev announces it.
   PlugKeyboard("input9");
   std::this_thread::sleep_for(400ms);
-  EXPECT_TRUE(announcementAfterLight("1\n", "Caps Lock is ON, on a keyboard plugged in 0.4 s before", {}, "input9").any());
+  EXPECT_TRUE(announcementAfterLight("1\n", "Caps Lock is ON from a keyboard plugged in 0.4 s before", {}, "input9")
+                  .any());
 
   // Every keyboard taken away: blind, and said so; one back: said too.
   UnplugKeyboard("input3");

@@ -300,7 +300,8 @@ std::vector<std::pair<std::string, std::string>> KwinSession::environment() cons
           {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (folder_ / "bus").string()}};
 }
 
-std::unique_ptr<ChildProcess> KwinSession::start(const fs::path& executable, const std::vector<std::string>& arguments) {
+std::unique_ptr<ChildProcess> KwinSession::start(const fs::path& executable,
+                                                 const std::vector<std::string>& arguments) {
   ChildProcess::Options options;
   options.executable = executable;
   options.arguments = arguments;

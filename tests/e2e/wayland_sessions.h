@@ -101,7 +101,8 @@ class KwinSession {
   const std::string& failure() const { return failure_; }
 
   // A client of the session, XWayland's display set.
-  std::unique_ptr<ChildProcess> start(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
+  std::unique_ptr<ChildProcess> start(const std::filesystem::path& executable,
+                                      const std::vector<std::string>& arguments);
   // A key pressed and released, as on a keyboard.
   bool pressKey(int evdevCode);
   std::optional<ScreenImage> screenshot(int top, int height);

@@ -47,7 +47,8 @@ expect_same "packaged files" "$(cd "$root" && find . \( -type f -o -type l \) | 
 # KWin offers its lock state only to a program an entry names in full.
 entry=$root/usr/share/applications/lumio-capslock.desktop
 desktop-file-validate "$entry" || fail "the desktop entry does not validate"
-grep -qx 'Exec=/usr/bin/lumio-capslock' "$entry" && grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_keystate' "$entry" ||
+grep -qx 'Exec=/usr/bin/lumio-capslock' "$entry" &&
+  grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_keystate' "$entry" ||
   fail "the desktop entry does not name the program in full for KWin: $(cat "$entry")"
 
 step "list.txt is what the program itself writes"

@@ -45,7 +45,8 @@ void KeystateWatch::globalAdded(wl_registry* registry, std::uint32_t name, std::
   if (interface != org_kde_kwin_keystate_interface.name || keystate_ != nullptr) return;
   static const org_kde_kwin_keystate_listener listener{&OnStateChanged};
   // The lock keys are all version 1 tells of.
-  keystate_ = static_cast<org_kde_kwin_keystate*>(wl_registry_bind(registry, name, &org_kde_kwin_keystate_interface, 1));
+  keystate_ =
+      static_cast<org_kde_kwin_keystate*>(wl_registry_bind(registry, name, &org_kde_kwin_keystate_interface, 1));
   global_ = name;
   org_kde_kwin_keystate_add_listener(keystate_, &listener, this);
   org_kde_kwin_keystate_fetchStates(keystate_);
