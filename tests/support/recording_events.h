@@ -2,8 +2,7 @@
 // system, alone or in front of the form.
 #pragma once
 
-#include <array>
-#include <cstddef>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -11,11 +10,15 @@
 
 namespace lumio::testing {
 
-// Passes every event on to the form, recording the clicks and counting the
-// ticks of each timer.
-class CountingEvents final : public WindowEvents {
+struct Tick {
+  TimerName timer;
+  std::chrono::steady_clock::time_point at;
+};
+
+// Passes every event on to the form, if any, recording each one.
+class RecordingEvents final : public WindowEvents {
  public:
-  explicit CountingEvents(WindowEvents* forward = nullptr) : forward_(forward) {}
+  explicit RecordingEvents(WindowEvents* forward = nullptr) : forward_(forward) {}
   void keyClicked(int index) override {
     keys.push_back(index);
     if (forward_) forward_->keyClicked(index);
@@ -25,7 +28,7 @@ class CountingEvents final : public WindowEvents {
     if (forward_) forward_->controlClicked(control);
   }
   void timerTicked(TimerName timer) override {
-    ++ticks[static_cast<std::size_t>(timer)];
+    ticks.push_back({timer, std::chrono::steady_clock::now()});
     if (onTick) onTick(timer);
     if (forward_) forward_->timerTicked(timer);
   }
@@ -33,11 +36,15 @@ class CountingEvents final : public WindowEvents {
     ++endings;
     if (forward_) forward_->programEnding();
   }
-  int ticksOf(TimerName timer) const { return ticks[static_cast<std::size_t>(timer)]; }
+  int ticksOf(TimerName timer) const {
+    int n = 0;
+    for (const Tick& tick : ticks) n += tick.timer == timer ? 1 : 0;
+    return n;
+  }
 
   std::vector<int> keys;
   std::vector<Control> controls;
-  std::array<int, kTimerCount> ticks{};
+  std::vector<Tick> ticks;
   int endings = 0;
   std::function<void(TimerName)> onTick;
 

@@ -74,15 +74,6 @@ void SendDeleteWindow(const XScreen& screen, ::Window window) {
 
 bool IsOverlayGreen(Rgb c) { return c.g >= 200 && c.r <= 60 && c.b <= 60; }
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
 XScreen::XScreen() {
   // Windows of other processes come and go while a test walks the tree; a
   // window that vanished under a query is no reason to end the test run.

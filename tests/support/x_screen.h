@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/wait.h"
+
 namespace lumio::testing {
 
 struct Rgb {
@@ -39,8 +41,6 @@ void SendDeleteWindow(const XScreen& screen, ::Window window);
 // Pure green text as the overlay paints it (anti-aliased edges excluded).
 bool IsOverlayGreen(Rgb c);
 
-// Waits, polling every 10 ms, until the condition holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 class XScreen {
  public:

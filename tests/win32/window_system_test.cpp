@@ -1,54 +1,22 @@
-// The Win32 window system in-process: the window and its children as the
-// form describes them, repaints, timers, clicks, message boxes and the ways
-// the program ends.
+// The Win32 window system in-process, where Windows differs from any window
+// system: the window's styles and owner, native controls and their fonts,
+// the pictures on the keys, the end of the session. What every window
+// system promises is in the shared contract.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <functional>
-#include <stdexcept>
+#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "contract/window_system_driver.h"
 #include "keymonitor/form_layout.h"
+#include "platform/win32/key_button_painter.h"
+#include "platform/win32/window_controls.h"
 #include "platform/win32/window_dpi.h"
-#include "support/form_lookup.h"
 #include "platform/win32/window_system_win32.h"
+#include "support/form_lookup.h"
 
 namespace lumio::win32 {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-struct Tick {
-  TimerName timer;
-  Clock::time_point at;
-};
-
-class RecordingEvents final : public WindowEvents {
- public:
-  std::vector<int> keys;
-  std::vector<Control> controls;
-  std::vector<Tick> ticks;
-  int endings = 0;
-  std::function<void(TimerName)> onTick;
-
-  void keyClicked(int index) override { keys.push_back(index); }
-  void controlClicked(Control control) override { controls.push_back(control); }
-  void timerTicked(TimerName timer) override {
-    ticks.push_back({timer, Clock::now()});
-    if (onTick) onTick(timer);
-  }
-  void programEnding() override { ++endings; }
-
-  int ticksOf(TimerName timer) const {
-    int n = 0;
-    for (const Tick& t : ticks) n += t.timer == timer ? 1 : 0;
-    return n;
-  }
-};
 
 std::string ClassOf(HWND hwnd) {
   char name[64] = {};
@@ -69,37 +37,9 @@ LOGFONTA FontOf(HWND hwnd) {
   return font;
 }
 
-RECT RectInParent(HWND child) {
-  RECT rect{};
-  GetWindowRect(child, &rect);
-  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-// Dispatches messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  for (;;) {
-    MSG message;
-    // Bounded too: a timer whose handler outlasts its interval keeps the
-    // queue from ever running dry.
-    while (Clock::now() < deadline && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) continue;  // tests end the program and go on
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (condition()) return true;
-    if (Clock::now() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(milliseconds time) {
-  PumpUntil([] { return false; }, time);
-}
-
 // The window is reached the way any program reaches another's: by its
-// handle, its children by their control ids.
+// handle, its children by their control ids; the shared contract's driver
+// runs its loop and shows its faces.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -112,25 +52,9 @@ class WindowTest : public ::testing::Test {
   HWND keyButton(int index) const { return GetDlgItem(window(), kFirstKeyId + index); }
   HWND control(Control control) const { return GetDlgItem(window(), kFirstControlId + static_cast<int>(control)); }
 
-  // Makes the whole key grid visible, so that repaints really happen.
-  void ShowEverything() {
-    SetWindowPos(window(), nullptr, 0, 0, 1000, 400, SWP_NOZORDER | SWP_NOACTIVATE);
-    ws.showWindow();
-    PumpFor(milliseconds(200));
-  }
-
-  // Runs the loop as the program does; a thread timer quits it after ten
-  // seconds should the test's way out be broken.
-  void RunLoop() {
-    const struct Net {
-      UINT_PTR id = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(9); });
-      ~Net() { KillTimer(nullptr, id); }
-    } net;
-    ws.runEventLoop();
-  }
-
-  RecordingEvents events;
-  Win32WindowSystem ws{GetModuleHandleA(nullptr)};
+  lumio::testing::RecordingEvents events;
+  std::unique_ptr<lumio::testing::WindowSystemDriver> driver = lumio::testing::MakeWindowSystemDriver(events);
+  WindowSystem& ws = driver->windowSystem();
 };
 
 TEST_F(WindowTest, IsCreatedHiddenFixedOwnedCentredAndTwoPixelsHigh) {
@@ -168,88 +92,33 @@ TEST_F(WindowTest, IsCreatedHiddenFixedOwnedCentredAndTwoPixelsHigh) {
   EXPECT_NEAR((outer.top + outer.bottom) / 2, (monitor.rcMonitor.top + monitor.rcMonitor.bottom) / 2, 1);
 }
 
-TEST_F(WindowTest, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
+TEST_F(WindowTest, EveryChildIsANativeControlWithTheFormsFont) {
   const FormDescription& form = frmOSDLayout();
-  const int dpi = DpiOf(window());
-  RECT client{};
-  GetClientRect(window(), &client);
-
   for (const ChildDesc& child : form.children) {
     SCOPED_TRACE(std::string(child.name));
     const HWND hwnd = control(child.control);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), child.isTextBox ? "Edit" : "Button");
-    EXPECT_EQ(TextOf(hwnd), child.caption);
     EXPECT_EQ(FontOf(hwnd).lfFaceName, form.font.name);
     EXPECT_EQ(FontOf(hwnd).lfCharSet, ANSI_CHARSET);
-    const RECT at = RectInParent(hwnd);
-    EXPECT_EQ(at.left, TwipsToPixels(child.left, dpi));
-    EXPECT_EQ(at.top, TwipsToPixels(child.top, dpi));
-    EXPECT_EQ(at.right - at.left, TwipsToPixels(child.width, dpi));
-    EXPECT_GE(at.top, client.bottom) << "hidden below the visible client area";
   }
-
   int ownerDrawn = 0;
   for (const KeyDesc& key : form.keys) {
     SCOPED_TRACE("key " + std::to_string(key.index));
     const HWND hwnd = keyButton(key.index);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), "Button");
-    EXPECT_EQ(TextOf(hwnd), key.caption);
     const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
     EXPECT_EQ(type, key.graphical ? BS_OWNERDRAW : BS_PUSHBUTTON);
     EXPECT_EQ(FontOf(hwnd).lfFaceName, key.font.name);
     EXPECT_EQ(FontOf(hwnd).lfCharSet, ANSI_CHARSET);
     ownerDrawn += type == BS_OWNERDRAW ? 1 : 0;
-    const RECT at = RectInParent(hwnd);
-    EXPECT_EQ(at.left, TwipsToPixels(key.left, dpi));
-    EXPECT_EQ(at.top, TwipsToPixels(key.top, dpi));
-    EXPECT_EQ(at.bottom - at.top, TwipsToPixels(key.height, dpi));
-    EXPECT_GE(at.top, client.bottom);
   }
   EXPECT_EQ(ownerDrawn, kKeyButtonCount - 1) << "all but key 1 are graphical";
-  EXPECT_EQ(GetWindowLongPtrA(keyButton(1), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
-
-  // Nothing else, and the Tab order is the form's: Text1 first, key 1 last
-  // of the keys, the three icon/test buttons after it.
-  std::vector<HWND> order;
-  for (HWND c = GetWindow(window(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
-  ASSERT_EQ(order.size(), form.children.size() + form.keys.size());
-  EXPECT_EQ(order.front(), control(Control::Text1));
-  EXPECT_EQ(order[order.size() - 4], keyButton(1));
-  EXPECT_EQ(order.back(), control(Control::cmdShowicons));
-}
-
-TEST_F(WindowTest, Text1GivesWhatTheBoxHolds) {
-  EXPECT_EQ(ws.text1(), "Caps Lock is OFF");
-  SetWindowTextA(control(Control::Text1), "typed by the user");
-  EXPECT_EQ(ws.text1(), "typed by the user");
-  SetWindowTextA(control(Control::Text1), "");
-  EXPECT_EQ(ws.text1(), "");
-}
-
-TEST_F(WindowTest, ABackColourCoversGraphicalKeysOnly) {
-  ShowEverything();
-  const HWND caps = keyButton(kCapsLockCode);
-  // The face inside the edge.
-  const auto faceShows = [&](COLORREF colour) {
-    const HDC dc = GetDC(caps);
-    const bool shows = GetPixel(dc, 6, 4) == colour;
-    ReleaseDC(caps, dc);
-    return shows;
-  };
-  ws.setKeyBackColor(kCapsLockCode, kYellow);
-  EXPECT_TRUE(PumpUntil([&] { return faceShows(RGB(255, 255, 0)); }, milliseconds(2000)));
-  // A system colour is the system's.
-  ws.setKeyBackColor(kCapsLockCode, kActiveBorder);
-  EXPECT_TRUE(PumpUntil([&] { return faceShows(GetSysColor(COLOR_ACTIVEBORDER)); }, milliseconds(2000)));
-  // The core never names a code without a button; were it to, nothing happens.
-  ws.setKeyBackColor(99, kYellow);
-  ws.setKeyBackColor(300, kYellow);
 }
 
 TEST_F(WindowTest, PictureKeysShowTheirPicture) {
-  ShowEverything();
+  driver->showKeyFaces();
   for (const int index : {219, 220, 221}) {
     SCOPED_TRACE("key " + std::to_string(index));
     const HWND key = keyButton(index);
@@ -273,115 +142,6 @@ TEST_F(WindowTest, PictureKeysShowTheirPicture) {
   }
 }
 
-TEST_F(WindowTest, ClicksNameTheirKeyOrControlUntilTheProgramEnds) {
-  SendMessageA(keyButton(kCapsLockCode), BM_CLICK, 0, 0);
-  SendMessageA(keyButton(1), BM_CLICK, 0, 0);
-  SendMessageA(control(Control::cmdShow), BM_CLICK, 0, 0);
-  SendMessageA(control(Control::cmdHideIcons), BM_CLICK, 0, 0);
-  PumpFor(milliseconds(50));
-  EXPECT_EQ(events.keys, (std::vector<int>{kCapsLockCode, 1}));
-  EXPECT_EQ(events.controls, (std::vector<Control>{Control::cmdShow, Control::cmdHideIcons}));
-
-  ws.endProgram();
-  SendMessageA(keyButton(30), BM_CLICK, 0, 0);
-  PumpFor(milliseconds(50));
-  EXPECT_EQ(events.keys.size(), 2u);
-}
-
-TEST_F(WindowTest, DescribedTimersStartAtCreationAndOthersNeverTick) {
-  // The form's timers, but the introduction's 7 s made 100 ms.
-  std::vector<TimerDesc> timers(frmOSDLayout().timers.begin(), frmOSDLayout().timers.end());
-  for (TimerDesc& timer : timers)
-    if (timer.timer == TimerName::tmrAbout) timer.intervalMs = 100;
-  FormDescription form = frmOSDLayout();
-  form.timers = timers;
-  Win32WindowSystem fresh{GetModuleHandleA(nullptr)};
-  RecordingEvents freshEvents;
-  fresh.createWindow(form, freshEvents);
-  ASSERT_TRUE(PumpUntil([&] { return freshEvents.ticksOf(TimerName::tmrAbout) >= 2; }, milliseconds(3000)));
-  EXPECT_EQ(freshEvents.ticks.size(), static_cast<std::size_t>(freshEvents.ticksOf(TimerName::tmrAbout)))
-      << "only the introduction's timer ticks";
-
-  ws.setTimerEnabled(TimerName::Timer1, true);
-  ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::Timer1) >= 5; }, milliseconds(3000)));
-  ws.setTimerEnabled(TimerName::Timer1, false);
-  const int stoppedAt = events.ticksOf(TimerName::Timer1);
-  PumpFor(milliseconds(150));
-  EXPECT_EQ(events.ticksOf(TimerName::Timer1), stoppedAt) << "no tick after it is disabled";
-  EXPECT_EQ(events.ticks.size(), static_cast<std::size_t>(stoppedAt)) << "no other timer ticked";
-}
-
-TEST_F(WindowTest, EnablingARunningTimerBeginsANewInterval) {
-  // 700 ms timer, enabled again 400 ms in: the tick comes 700 ms after that.
-  ws.setTimerEnabled(TimerName::tmrTestCaps, true);
-  PumpFor(milliseconds(400));
-  const auto restarted = Clock::now();
-  ws.setTimerEnabled(TimerName::tmrTestCaps, true);
-  ASSERT_TRUE(PumpUntil([&] { return events.ticksOf(TimerName::tmrTestCaps) >= 1; }, milliseconds(3000)));
-  EXPECT_GE(events.ticks.back().at - restarted, milliseconds(600)) << "the first interval was not restarted";
-}
-
-TEST_F(WindowTest, TimersKeepTickingWhileAMessageBoxIsOpen) {
-  const std::string caption = "lumio message box test";
-  HWND box = nullptr;
-  HWND boxOwner = nullptr;
-  events.onTick = [&](TimerName) {
-    if (events.ticksOf(TimerName::Timer1) == 5) {
-      box = FindWindowA(nullptr, caption.c_str());
-      if (box != nullptr) boxOwner = GetWindow(box, GW_OWNER);
-      if (box != nullptr) PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-  };
-  // Should the box never be found, a safety net closes whatever has our
-  // caption after ten seconds rather than let the test hang.
-  std::atomic<bool> returned{false};
-  std::thread safety([&returned, caption] {
-    for (int i = 0; i < 1000 && !returned; ++i) std::this_thread::sleep_for(milliseconds(10));
-    if (!returned)
-      if (const HWND stray = FindWindowA(nullptr, caption.c_str())) PostMessageA(stray, WM_COMMAND, IDOK, 0);
-  });
-  ws.setTimerEnabled(TimerName::Timer1, true);
-  ws.messageBox("Lumio Load - Error: 13 Type mismatch", MessageIcon::Stop, caption);
-  returned = true;
-  safety.join();
-  ASSERT_NE(box, nullptr) << "the box was up while the timer ticked";
-  EXPECT_EQ(boxOwner, window());
-  EXPECT_GE(events.ticksOf(TimerName::Timer1), 5);
-}
-
-TEST_F(WindowTest, DoEventsReturnsEvenWhenATimerOutrunsItsHandler) {
-  events.onTick = [](TimerName) { std::this_thread::sleep_for(milliseconds(30)); };
-  ws.setTimerEnabled(TimerName::Timer1, true);
-  PumpFor(milliseconds(60));
-  const auto start = Clock::now();
-  ws.doEvents();
-  EXPECT_LT(Clock::now() - start, milliseconds(2000));
-  EXPECT_LE(events.ticksOf(TimerName::Timer1), 10);
-}
-
-TEST_F(WindowTest, EndProgramEndsTheLoopAndNothingIsDeliveredAfterIt) {
-  ws.setTimerEnabled(TimerName::Timer1, true);
-  events.onTick = [&](TimerName) {
-    if (events.ticksOf(TimerName::Timer1) == 3) ws.endProgram();
-  };
-  RunLoop();
-  EXPECT_EQ(events.ticksOf(TimerName::Timer1), 3);
-
-  SendMessageA(keyButton(kCapsLockCode), BM_CLICK, 0, 0);
-  ws.setTimerEnabled(TimerName::Timer1, true);  // too late: stays off
-  PumpFor(milliseconds(100));
-  EXPECT_TRUE(events.keys.empty()) << "no event after the end";
-  EXPECT_EQ(events.ticksOf(TimerName::Timer1), 3);
-}
-
-TEST_F(WindowTest, ClosingTheWindowEndsTheLoopWithAnEndingEvent) {
-  ws.showWindow();
-  PostMessageA(window(), WM_CLOSE, 0, 0);
-  RunLoop();
-  EXPECT_EQ(events.endings, 1);
-  EXPECT_FALSE(IsWindowVisible(window()));
-}
-
 TEST_F(WindowTest, SessionEndGivesEverythingBackAtOnce) {
   SendMessageA(window(), WM_QUERYENDSESSION, 0, 0);
   EXPECT_EQ(events.endings, 0);
@@ -389,16 +149,6 @@ TEST_F(WindowTest, SessionEndGivesEverythingBackAtOnce) {
   EXPECT_EQ(events.endings, 1);
   SendMessageA(window(), WM_ENDSESSION, FALSE, 0);  // cancelled: nothing
   EXPECT_EQ(events.endings, 1);
-}
-
-TEST_F(WindowTest, AFailureEscapingAnEventEndsTheLoopAndComesOutOfIt) {
-  ws.setTimerEnabled(TimerName::Timer1, true);
-  events.onTick = [](TimerName) { throw std::runtime_error("handler failed"); };
-  EXPECT_THROW(RunLoop(), std::runtime_error);
-  EXPECT_EQ(events.ticksOf(TimerName::Timer1), 1);
-  SendMessageA(keyButton(kCapsLockCode), BM_CLICK, 0, 0);
-  PumpFor(milliseconds(50));
-  EXPECT_TRUE(events.keys.empty()) << "nothing is delivered after it";
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "platform/linux/x11/x11_display.h"
 #include "support/form_lookup.h"
 #include "support/recording_events.h"
+#include "support/wait.h"
 #include "support/temp_folder.h"
 
 // After gtest: X's headers define None, True and False as macros.
@@ -36,7 +37,7 @@
 
 namespace lumio::x11::testing {
 
-using lumio::testing::CountingEvents;
+using lumio::testing::RecordingEvents;
 
 // The program's folder is the test's own temporary one; the separator is
 // the real backend's.
@@ -121,17 +122,13 @@ struct PollingForm {
   RecordingScreen screen;
   Platform platform;
   frmOSD form;
-  CountingEvents events;
+  RecordingEvents events;
 };
 
 // Runs FLTK's loop until the condition holds or the time is up.
+inline void FltkTurn() { Fl::wait(0.01); }
 inline bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    Fl::wait(0.01);
-  }
+  return lumio::testing::WaitUntil(condition, timeout, FltkTurn);
 }
 
 // Runs FLTK's loop for a while.

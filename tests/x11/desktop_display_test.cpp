@@ -70,7 +70,7 @@ class DesktopTest : public BackendTest {
     // Both runs must really test what they claim to.
     ASSERT_EQ(compositing, OnDesktop()) << "LUMIO_DESKTOP and a compositing manager go together";
     form = std::make_unique<frmOSD>(backend->platform);
-    events = std::make_unique<CountingEvents>(form.get());
+    events = std::make_unique<RecordingEvents>(form.get());
     backend->window.createWindow(frmOSDLayout(), *events);
     created = Clock::now();
     desktopsOwn = ChildrenOf(dpy, DefaultRootWindow(dpy));
@@ -107,7 +107,7 @@ class DesktopTest : public BackendTest {
   }
 
   std::unique_ptr<frmOSD> form;
-  std::unique_ptr<CountingEvents> events;
+  std::unique_ptr<RecordingEvents> events;
   Clock::time_point created;  // the introduction's seven seconds start here
   std::vector<::Window> desktopsOwn;
 };

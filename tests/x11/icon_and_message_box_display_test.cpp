@@ -42,7 +42,7 @@ void LookAndClose(void* data) {
 }
 
 TEST_F(BackendTest, MessageBoxesHaveOneOkButtonAndTheirIcon) {
-  CountingEvents events;
+  RecordingEvents events;
   backend->window.createWindow(frmOSDLayout(), events);
   struct Case {
     MessageIcon icon;
@@ -63,7 +63,7 @@ TEST_F(BackendTest, MessageBoxesHaveOneOkButtonAndTheirIcon) {
 }
 
 TEST_F(BackendTest, TheWindowCarriesOurIconBeforeItIsShown) {
-  CountingEvents events;
+  RecordingEvents events;
   backend->window.createWindow(frmOSDLayout(), events);
   const std::vector<unsigned long> icon = lumio::testing::PropertyOf(
       backend->display, static_cast<Window>(backend->window.nativeHandle()), "_NET_WM_ICON", 1 << 16);

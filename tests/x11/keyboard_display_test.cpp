@@ -147,7 +147,7 @@ TEST_F(KeyboardTest, AHeldKeyTurnsItsButtonYellowWithinTwoTicksAndBackOnRelease)
   xs.setFocus(other);
 
   frmOSD form(backend->platform);
-  CountingEvents events(&form);
+  RecordingEvents events(&form);
   backend->window.createWindow(frmOSDLayout(), events);
   WriteDefaultKeyList(backend->environment.listFiles(), backend->environment.programDirectory() / kKeyListName);
   backend->keyboard.open(0);

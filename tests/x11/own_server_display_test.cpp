@@ -226,7 +226,7 @@ TEST_F(OwnServerTest, TheWindowStaysWhereItIsWhenTheWindowManagerRestartsOrIsRep
   ASSERT_TRUE(WaitUntil([&] { return ParentOf(xs.display(), probe) != xs.root(); }, 10s)) << "openbox did not start";
   xs.destroyWindow(probe);
 
-  CountingEvents events;
+  RecordingEvents events;
   backend->window.createWindow(frmOSDLayout(), events);
   backend->window.showWindow();
   const auto xid = static_cast<Window>(backend->window.nativeHandle());

@@ -23,7 +23,7 @@ using lumio::testing::XScreen;
 class PollingRestTest : public BackendTest {};
 
 TEST_F(PollingRestTest, ARestingTimerTicksNoMoreAndWakesWithATickAtOnceThenOnItsInterval) {
-  CountingEvents events;
+  RecordingEvents events;
   X11WindowSystem& window = backend->window;
   window.createWindow(frmOSDLayout(), events);
   window.setTimerEnabled(TimerName::tmrAbout, false);
@@ -134,7 +134,7 @@ TEST_F(PollingRestTest, TheFormRestsUntilAKeyOrAnEditOfTheListWakesIt) {
   const std::filesystem::path list = backend->environment.programDirectory() / kKeyListName;
   std::ofstream(list, std::ios::binary) << "30\r\n";
   frmOSD form(backend->platform);
-  CountingEvents events(&form);
+  RecordingEvents events(&form);
   backend->window.createWindow(frmOSDLayout(), events);
   backend->keyboard.open(0);
   backend->window.showWindow();
