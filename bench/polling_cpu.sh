@@ -8,7 +8,11 @@
 # in /proc/PID/task/*/status (every thread of the process together).
 # With the x11 build's e2e_measure at hand it then times, on the same
 # display, the announcement after a Caps Lock release and the rewriting of
-# a deleted list.txt, each from rest.
+# a deleted list.txt, each from rest. As root, with its e2e_wayland_measure,
+# it last measures the same idle stretch in Wayland sessions of its own:
+# sway, where the keyboard lights are read every 20 ms, and KWin, whose
+# lock state needs no looking at; each beside a bare loop that preads one
+# light every 20 ms.
 # Usage: bench/polling_cpu.sh [SECONDS (30)] [PROGRAM (build/x11/lumio-capslock)]
 # Prints figures; it passes or fails nothing.
 set -euo pipefail
@@ -81,4 +85,11 @@ if [ -x "$measure" ]; then
   wait "$program_pid" 2>/dev/null || true
   program_pid=''
   "$measure" "$program" 10 0 | grep -E 'release to text|rewritten' || true
+fi
+
+wayland_measure=${LUMIO_WAYLAND_MEASURE:-build/x11/tests/e2e/e2e_wayland_measure}
+if [ "$(id -u)" -eq 0 ] && [ -x "$wayland_measure" ]; then
+  for session in sway kwin; do "$wayland_measure" "$session" "$seconds" "$program" || true; done
+else
+  echo "Wayland sessions: not measured (they need root and the x11 build's e2e_wayland_measure)"
 fi

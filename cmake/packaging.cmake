@@ -50,7 +50,12 @@ else()
   add_custom_target(lumio-default-list ALL DEPENDS ${LUMIO_PACKAGE_STAGING}/list.txt)
   install(FILES ${LUMIO_PACKAGE_STAGING}/list.txt DESTINATION ${LUMIO_PROGRAM_FOLDER} COMPONENT list)
 
-  install(FILES packaging/linux/lumio-capslock.desktop DESTINATION share/applications COMPONENT desktop)
+  # The entry names the program by absolute path wherever it is installed:
+  # KWin offers its lock state (X-KDE-Wayland-Interfaces) to no other.
+  install(CODE "set(LUMIO_EXEC \"\${CMAKE_INSTALL_PREFIX}/bin/lumio-capslock\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/packaging/linux/lumio-capslock.desktop\"
+      \"${LUMIO_PACKAGE_STAGING}/lumio-capslock.desktop\" @ONLY)" COMPONENT desktop)
+  install(FILES ${LUMIO_PACKAGE_STAGING}/lumio-capslock.desktop DESTINATION share/applications COMPONENT desktop)
   # AppStream: what software centres list the program by.
   set(LUMIO_METAINFO com.example.lumio.capslock.metainfo.xml)
   configure_file(packaging/linux/${LUMIO_METAINFO}.in ${LUMIO_PACKAGE_STAGING}/${LUMIO_METAINFO} @ONLY)

@@ -12,6 +12,9 @@ packages=(
   # protocol code generated at build time (wayland-scanner comes with
   # libwayland-dev, xdg-output with wayland-protocols), drawn with cairo
   libwayland-dev wayland-protocols libcairo2-dev
+  # KWin's lock state (its protocol's description) and udev, which tells of
+  # keyboards plugged in
+  plasma-wayland-protocols libudev-dev
   # the Win32 backend, cross-built, and Wine to run it and its tests
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # a private display for tests and the demo, and tools to drive and read it
@@ -36,10 +39,11 @@ packages=(
   # AppStream metainfo, the zip, the Windows installer (makensis)
   dpkg-dev lintian desktop-file-utils appstream unzip nsis
 )
-# A Wayland session for the tests: a headless compositor with XWayland, its
-# screenshot tool and a native terminal to focus. Their recommends (wallpapers,
-# menus) are not needed.
-wayland_packages=(sway xwayland grim foot)
+# Wayland sessions for the tests: headless compositors with XWayland (sway,
+# and KWin with a session bus of its own), sway's screenshot tool, native
+# windows to focus (a terminal, wev), and sd-bus for the test's client of
+# KWin's screenshots. Their recommends (wallpapers, menus) are not needed.
+wayland_packages=(sway xwayland grim foot kwin-wayland dbus wev libsystemd-dev)
 
 missing=() missing_wayland=()
 for p in "${packages[@]}"; do

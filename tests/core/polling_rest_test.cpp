@@ -102,6 +102,33 @@ TEST_F(PollingRest, AHeldCapsLockKeepsRestartingTheTimerAndIsAnnounced700MsAfter
   EXPECT_EQ(TicksSince(lastSeen + 1).size(), 1u) << "the announcement and its erasing woke no poll";
 }
 
+TEST_F(PollingRest, ALockTurnedOverWithNoKeySeenEndsTheRestForThePollThatSeesCapsLockAndIsAnnouncedOnTime) {
+  // A keyboard light or the compositor's lock state, which the device's own
+  // watch looks at while polling rests: no refresh, no list read meanwhile.
+  const int opens = fake.environment.files.opens, snapshots = fake.keyboard.snapshots;
+  fake.screen.repaintsAfterDraw.clear();  // the banner's erasing
+  fake.window.advance(5000);
+  EXPECT_EQ(fake.environment.files.opens, opens);
+  EXPECT_EQ(fake.keyboard.snapshots, snapshots);
+  for (const bool on : {true, false}) {
+    const std::int64_t turned = fake.window.now();
+    fake.lockKeys.states[LockKey::Caps] = {on, false};
+    fake.keyboard.turnCapsLockOver();
+    fake.window.advance(0);
+    EXPECT_EQ(Key(kCapsLockCode), kYellow);
+    fake.window.advance(699);
+    EXPECT_TRUE(fake.screen.visible().empty());
+    fake.window.advance(1);
+    ASSERT_EQ(fake.screen.visible().size(), 1u) << "700 ms after the one poll that saw it";
+    EXPECT_EQ(fake.screen.visible()[0].text, on ? "Caps Lock is ON" : "Caps Lock is OFF");
+    fake.window.advance(700);
+    EXPECT_TRUE(fake.screen.visible().empty()) << "erased 700 ms later";
+    fake.window.advance(2000);
+    EXPECT_EQ(TicksSince(turned), (std::vector<std::int64_t>{turned, turned + 20})) << "down once, up, then rest";
+    EXPECT_EQ(Key(kCapsLockCode), kActiveBorder);
+  }
+}
+
 TEST_F(PollingRest, AnEditedListIsReadAtOnceAndADeletedOneRewrittenAtOnce) {
   fake.window.advance(1000);
   const std::int64_t edited = fake.window.now();

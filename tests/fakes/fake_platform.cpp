@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace lumio::fakes {
 
@@ -16,6 +17,13 @@ void FakeKeyboard::getState(KeyboardState& out) {
   if (stateFailure) throw *stateFailure;
   if (!openedWith) throw failures::ObjectNotSet();
   out = state;
+  if (std::exchange(capsTurned_, false)) out[kCapsLockCode] = 0x80;
+}
+
+void FakeKeyboard::turnCapsLockOver() {
+  capsTurned_ = true;
+  changed_ = true;
+  if (canTell && onChange_) onChange_();
 }
 
 void FakeKeyboard::set(int code, std::uint8_t value) {

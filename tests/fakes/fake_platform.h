@@ -29,6 +29,10 @@ class FakeKeyboard final : public KeyboardDevice {
   // A key going down or up is news, with canTell said at once.
   void press(int code) { set(code, 0x80); }
   void release(int code) { set(code, 0); }
+  // The lock turned over with no key seen, as a keyboard light or the
+  // compositor's lock state tells it: Caps Lock down in the next snapshot
+  // only, news at once as a key is.
+  void turnCapsLockOver();
 
   KeyboardState state{};
   bool canTell = false;
@@ -40,6 +44,7 @@ class FakeKeyboard final : public KeyboardDevice {
  private:
   void set(int code, std::uint8_t value);
   bool changed_ = true;
+  bool capsTurned_ = false;
   std::function<void()> onChange_;
 };
 

@@ -45,6 +45,12 @@ expect_same "packaged files" "$(cd "$root" && find . \( -type f -o -type l \) | 
   ./usr/share/metainfo/com.example.lumio.capslock.metainfo.xml)"
 [ "$(readlink "$root/usr/bin/lumio-capslock")" = ../lib/lumio-capslock/lumio-capslock ] ||
   fail "the link in bin/ is not relative: $(readlink "$root/usr/bin/lumio-capslock")"
+# KWin offers its lock state only to a program an entry names in full.
+entry=$root/usr/share/applications/lumio-capslock.desktop
+desktop-file-validate "$entry" || fail "the desktop entry does not validate"
+grep -qx 'Exec=/usr/bin/lumio-capslock' "$entry" &&
+  grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_keystate' "$entry" ||
+  fail "the desktop entry does not name the program in full for KWin: $(cat "$entry")"
 
 step "AppStream metainfo"
 appstreamcli validate-tree --no-net "$root" || fail "the metainfo and desktop entry do not validate together"

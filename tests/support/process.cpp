@@ -184,6 +184,16 @@ std::optional<long> PeakResidentKib(pid_t pid) {
   return std::nullopt;
 }
 
+std::optional<long long> CpuNanoseconds(pid_t pid) {
+  std::error_code ec;
+  std::optional<long long> total;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+    long long ns = 0;
+    if (std::ifstream(task.path() / "schedstat") >> ns) total = total.value_or(0) + ns;
+  }
+  return total;
+}
+
 std::optional<long long> Wakeups(pid_t pid) {
   std::error_code ec;
   std::optional<long long> total;

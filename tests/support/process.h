@@ -70,6 +70,10 @@ std::filesystem::path CopyExecutable(const std::filesystem::path& executable, co
 // User plus system CPU time the process has used so far, in seconds
 // (clock-tick resolution). Nothing when /proc has no such process.
 std::optional<double> CpuSeconds(pid_t pid);
+// Time on a CPU so far in nanoseconds, all threads together, from the
+// scheduler's own count (/proc/<pid>/task/*/schedstat): fine enough for a
+// process that sleeps nearly all the time.
+std::optional<long long> CpuNanoseconds(pid_t pid);
 // VmHWM from /proc/<pid>/status: the peak resident set, in KiB.
 std::optional<long> PeakResidentKib(pid_t pid);
 // How often the process has gone to sleep waiting for something so far

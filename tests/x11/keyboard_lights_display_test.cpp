@@ -1,10 +1,12 @@
 // The keyboard device and the lock keys as a Wayland session has them: the
-// keyboard lights (a scratch folder here) beside the X server's own state.
+// keyboard lights (a scratch folder here), watched on a timer of their own
+// in FLTK's loop, beside the X server's own state.
 #include <X11/keysym.h>
 
 #include <fstream>
 
 #include "backend_fixture.h"
+#include "platform/linux/os/lights_watch.h"
 #include "support/x_screen.h"
 
 namespace lumio::x11::testing {
@@ -24,26 +26,27 @@ class KeyboardLightsDeviceTest : public BackendTest {
   lumio::testing::TempFolder folder_{"lumio-leds"};
 };
 
-TEST_F(KeyboardLightsDeviceTest, ALightThatChangedIsCapsLockDownInOneSnapshotBesideTheKeysXSees) {
+TEST_F(KeyboardLightsDeviceTest, ALightTurnedOverWakesTheRestingKeyboardAndIsCapsLockDownInOneSnapshot) {
   XScreen xs;
   setCapsLight("0\n");
-  os::KeyboardLights lights(folder_.path());
+  os::LightsWatch lights(folder_.path(), {});
   X11KeyboardDevice keyboard(*backend->keys, &lights);
+  bool woken = false;
+  keyboard.callOnChange([&] { woken = true; });
   keyboard.open(0);
-  backend->keyboard.open(0);
   KeyboardState state{};
   keyboard.getState(state);
   EXPECT_EQ(state[kCapsLockCode], 0);
-  backend->keyboard.getState(state);
-  // Nothing tells when a light changes: a keyboard reading them never rests.
-  EXPECT_FALSE(keyboard.unchangedSinceLastState());
-  EXPECT_TRUE(backend->keyboard.unchangedSinceLastState());
+  EXPECT_TRUE(keyboard.unchangedSinceLastState()) << "the watch reads the lights: polling may rest";
 
   setCapsLight("1\n");
+  EXPECT_TRUE(PumpUntil([&] { return woken; }, 1s)) << "the watch's own timer did not see the light";
+  EXPECT_FALSE(keyboard.unchangedSinceLastState());
   keyboard.getState(state);
   EXPECT_EQ(state[kCapsLockCode], 128);
   keyboard.getState(state);
   EXPECT_EQ(state[kCapsLockCode], 0) << "the change is seen once";
+  EXPECT_TRUE(keyboard.unchangedSinceLastState());
 
   xs.pressKey(XK_a);  // keys typed into X11 windows are seen as before
   EXPECT_TRUE(WaitUntil([&] { return keyboard.getState(state), state[30] == 128; }, 1s));
@@ -55,10 +58,10 @@ TEST_F(KeyboardLightsDeviceTest, TheLockIsTheLightsWhereAKeyboardHasOneElseTheSe
   XScreen xs;
   const bool initially = xs.capsLockOn();
   setCapsLight(initially ? "0\n" : "1\n");
-  os::KeyboardLights lights(folder_.path());
+  os::LightsWatch lights(folder_.path(), {});
   X11LockKeySource litLocks(backend->display, *backend->keys, &lights);
   const lumio::testing::TempFolder noLights("lumio-leds");
-  os::KeyboardLights none(noLights.path());
+  os::LightsWatch none(noLights.path(), {});
   X11LockKeySource noneLocks(backend->display, *backend->keys, &none);
 
   EXPECT_EQ(litLocks.state(LockKey::Caps).on, !initially) << "the light, not the server's indicator";

@@ -1,5 +1,5 @@
 // The keyboard lights read from a folder laid out like /sys/class/leds, in a
-// scratch folder, on a clock of the test's own. Its files, unlike the
+// scratch folder. Its files, unlike the
 // kernel's, would wake an inotify waiter: the reader must not rely on that,
 // and nothing here does.
 #include "platform/linux/os/keyboard_lights.h"
@@ -14,7 +14,6 @@
 namespace lumio::os {
 namespace {
 
-using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 class KeyboardLightsTest : public ::testing::Test {
@@ -25,10 +24,8 @@ class KeyboardLightsTest : public ::testing::Test {
     std::ofstream(leds() / entry / "brightness", std::ios::binary | std::ios::trunc) << text;
   }
   fs::path leds() const { return folder_.path() / "leds"; }
-  KeyboardLights::Clock::time_point at(std::chrono::milliseconds t) const { return start_ + t; }
 
   lumio::testing::TempFolder folder_{"lumio-leds"};
-  const KeyboardLights::Clock::time_point start_ = KeyboardLights::Clock::now();
 };
 
 TEST(LightFromTextTest, ANumberAsTheKernelWritesItElseNothing) {
@@ -41,66 +38,75 @@ TEST(LightFromTextTest, ANumberAsTheKernelWritesItElseNothing) {
   for (const auto& c : cases) EXPECT_EQ(LightFromText(c.text.data(), c.text.size()), c.lit) << '"' << c.text << '"';
 }
 
-TEST_F(KeyboardLightsTest, SeveralKeyboardsEachChangeSeenInExactlyOnePoll) {
+TEST_F(KeyboardLightsTest, EachTurnSeenInExactlyOneCheckAndAKeyboardCatchingUpWithTheOthersIsNoTurn) {
   for (const char* entry : {"input3::capslock", "input3::numlock", "input3::scrolllock", "input7::capslock",
                             "input7::numlock", "phy0-led", "input9::kana", "::capslock"})
     setLight(entry, "0\n");
   setLight("input7::numlock", "1\n");
-  KeyboardLights lights(leds(), at(0ms));
+  KeyboardLights lights(leds());
   EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u);
   EXPECT_EQ(lights.lit(LockKey::Caps), false);
   EXPECT_EQ(lights.lit(LockKey::Num), true) << "lit on one keyboard of two";
   EXPECT_EQ(lights.lit(LockKey::Scroll), false);
 
-  setLight("input3::capslock", "1\n");  // before the first poll: only learnt, not a change
-  EXPECT_FALSE(lights.capsLockChanged(at(20ms)));
+  setLight("input3::capslock", "1\n");  // before the first check: only learnt, not a change
+  EXPECT_FALSE(lights.capsLockChanged());
   EXPECT_EQ(lights.lit(LockKey::Caps), true);
   const struct {
     const char* entry;
     const char* text;
     bool changed;
-  } steps[] = {{"input7::capslock", "1\n", true}, {nullptr, nullptr, false}, {"input3::capslock", "0\n", true},
-               {"input3::capslock", "0\n", false}, {"input3::numlock", "1\n", false}, {"input7::capslock", "0\n", true}};
-  int poll = 2;
+  } steps[] = {{"input7::capslock", "1\n", false},  // catching up with input3
+               {nullptr, nullptr, false},
+               {"input3::capslock", "0\n", true},  // turned, input7 not yet set
+               {"input7::capslock", "0\n", false},
+               {"input3::numlock", "1\n", false},
+               {"input7::capslock", "1\n", true},  // input3 was dark: no catching up
+               {"input3::capslock", "1\n", false}};
+  int check = 2;
   for (const auto& step : steps) {
     if (step.entry != nullptr) setLight(step.entry, step.text);
-    EXPECT_EQ(lights.capsLockChanged(at(poll * 20ms)), step.changed) << "poll " << poll;
-    ++poll;
+    EXPECT_EQ(lights.capsLockChanged(), step.changed) << "check " << check;
+    ++check;
   }
-  EXPECT_FALSE(lights.capsLockChanged(at(poll * 20ms))) << "a change is seen once";
+  EXPECT_FALSE(lights.capsLockChanged()) << "a change is seen once";
+  setLight("input3::capslock", "0\n");  // both turned between two checks: one turn
+  setLight("input7::capslock", "0\n");
+  EXPECT_TRUE(lights.capsLockChanged());
   EXPECT_EQ(lights.lit(LockKey::Caps), false);
 
-  setLight("input7::capslock", "1\n");  // lit and dark again between two polls: nothing to see
+  setLight("input7::capslock", "1\n");  // lit and dark again between two checks: nothing to see
   setLight("input7::capslock", "0\n");
-  EXPECT_FALSE(lights.capsLockChanged(at(poll++ * 20ms)));
+  EXPECT_FALSE(lights.capsLockChanged());
 }
 
-TEST_F(KeyboardLightsTest, KeyboardsPluggedInOrTakenAwayAreFoundAtTheNextLookIntoTheFolder) {
+TEST_F(KeyboardLightsTest, KeyboardsPluggedInOrTakenAwayAreFoundWhenTheFolderIsLookedIntoAgain) {
   setLight("input3::capslock", "0\n");
   setLight("input3::scrolllock", "1\n");
   setLight("input7::capslock", "0\n");
-  KeyboardLights lights(leds(), at(0ms));
-  lights.capsLockChanged(at(20ms));
+  KeyboardLights lights(leds());
+  lights.capsLockChanged();
 
   setLight("input12::capslock", "1\n");
   fs::remove_all(leds() / "input3::capslock");
   fs::remove_all(leds() / "input3::scrolllock");
-  EXPECT_FALSE(lights.capsLockChanged(at(1000ms)));
-  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "the folder is not read at every poll";
-  EXPECT_FALSE(lights.capsLockChanged(at(KeyboardLights::kLookAgainAfter))) << "a new keyboard's first reading";
+  EXPECT_FALSE(lights.capsLockChanged());
+  EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "the folder is not read at every check";
+  lights.lookIntoFolder();
+  EXPECT_FALSE(lights.capsLockChanged()) << "a new keyboard's first reading";
   EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "input7 and input12";
   EXPECT_EQ(lights.lit(LockKey::Caps), true);
   EXPECT_EQ(lights.lit(LockKey::Scroll), std::nullopt) << "the keyboard with that light is gone";
 
-  setLight("input12::capslock", "0\n");
-  EXPECT_TRUE(lights.capsLockChanged(at(2020ms)));
+  setLight("input12::capslock", "0\n");  // the only lit one goes dark: input7 was dark all along
+  EXPECT_FALSE(lights.capsLockChanged()) << "catching up";
   fs::remove_all(leds());
-  EXPECT_FALSE(lights.capsLockChanged(at(4020ms)));
+  lights.lookIntoFolder();
   EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 0u);
   EXPECT_EQ(lights.lit(LockKey::Caps), std::nullopt);
 
   setLight("input20::capslock", "1\n");  // the folder itself comes back
-  lights.capsLockChanged(at(6020ms));
+  lights.lookIntoFolder();
   EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 1u);
 }
 
@@ -114,26 +120,26 @@ TEST_F(KeyboardLightsTest, LightsThatCannotBeReadOrHoldGarbageAreSkipped) {
   fs::create_directories(leds() / "input8::capslock");  // no brightness file at all
   setLight("input9::capslock", "garbage\n");
   setLight("input9::numlock", "");
-  KeyboardLights lights(leds(), at(0ms));
+  KeyboardLights lights(leds());
   EXPECT_EQ(lights.keyboardsWithCapsLockLight(), 2u) << "input3, and input9 whose file is a file";
   EXPECT_EQ(lights.lit(LockKey::Num), std::nullopt);
 
-  EXPECT_FALSE(lights.capsLockChanged(at(20ms)));
+  EXPECT_FALSE(lights.capsLockChanged());
   setLight("input3::capslock", "1\n");
-  EXPECT_TRUE(lights.capsLockChanged(at(40ms))) << "the good keyboard is still read";
+  EXPECT_TRUE(lights.capsLockChanged()) << "the good keyboard is still read";
   EXPECT_EQ(lights.lit(LockKey::Caps), true);
 
   // Garbage for a while is no change; the next number is judged against the
   // last one read.
   setLight("input3::capslock", "?\n");
-  EXPECT_FALSE(lights.capsLockChanged(at(60ms)));
+  EXPECT_FALSE(lights.capsLockChanged());
   EXPECT_EQ(lights.lit(LockKey::Caps), std::nullopt);
   setLight("input3::capslock", "0\n");
-  EXPECT_TRUE(lights.capsLockChanged(at(80ms)));
-  setLight("input9::capslock", "1\n");  // readable at last: its first reading
-  EXPECT_FALSE(lights.capsLockChanged(at(100ms)));
-  setLight("input9::capslock", "0\n");
-  EXPECT_TRUE(lights.capsLockChanged(at(120ms)));
+  EXPECT_TRUE(lights.capsLockChanged());
+  setLight("input9::capslock", "0\n");  // readable at last: its first reading
+  EXPECT_FALSE(lights.capsLockChanged());
+  setLight("input9::capslock", "1\n");
+  EXPECT_TRUE(lights.capsLockChanged());
 }
 
 }  // namespace

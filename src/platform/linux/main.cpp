@@ -24,13 +24,12 @@
 
 int main() {
   using namespace lumio::x11;
-  using lumio::os::KeyboardLights;
   using lumio::os::LinuxProgramEnvironment;
+  using lumio::wayland::FollowCapsLock;
   using lumio::wayland::TextsWay;
   using lumio::wayland::WaylandConnection;
   using lumio::wayland::WaylandDisplayName;
   using lumio::wayland::WaylandScreenSurface;
-  using lumio::wayland::WaylandSessionLine;
   Display* display = SharedDisplay();
   if (display == nullptr) {
     const char* name = std::getenv("DISPLAY");
@@ -39,21 +38,20 @@ int main() {
     return 1;
   }
   // Under Wayland our display is XWayland's, which hears only the keys typed
-  // into X11 windows; the keyboard lights tell of Caps Lock in every window.
+  // into X11 windows; KWin's lock state, or else the keyboard lights, tell
+  // of Caps Lock in every window.
   const char* wayland = WaylandDisplayName();
   try {
     X11WindowSystem window(display);
-    auto lights = wayland != nullptr ? std::make_unique<KeyboardLights>(lumio::os::kKeyboardLightsFolder) : nullptr;
-    if (wayland != nullptr)
-      std::fprintf(stderr, "%s\n", WaylandSessionLine(wayland, lights->keyboardsWithCapsLockLight()).c_str());
+    auto connection = wayland != nullptr ? WaylandConnection::Connect(wayland) : nullptr;
+    const auto lock = wayland != nullptr ? FollowCapsLock(wayland, connection.get()) : nullptr;
     const std::unique_ptr<PressedKeys> keys = OpenPressedKeys(display);
-    X11KeyboardDevice keyboard(*keys, lights.get());
-    X11LockKeySource lockKeys(display, *keys, lights.get());
+    X11KeyboardDevice keyboard(*keys, lock.get());
+    X11LockKeySource lockKeys(display, *keys, lock.get());
     // A compositor with a layer shell shows the texts on its overlay layer,
     // where clicks pass through them; XWayland windows do not let them
     // through everywhere.
     X11ScreenSurface xScreen(display);
-    auto connection = wayland != nullptr ? WaylandConnection::Connect(wayland) : nullptr;
     const auto primaryMonitor = [display] {
       const NamedMonitor primary = PrimaryMonitorNamed(display);
       return lumio::wayland::MonitorPlace{primary.name, primary.area.x, primary.area.y, primary.area.width,

@@ -26,13 +26,19 @@ std::optional<LockKey> KeyOfEntry(std::string_view entry) {
   return std::nullopt;
 }
 
+struct Reading {
+  bool readable;
+  std::optional<bool> lit;
+};
+
 // One read from the start of the file: no seek, and whatever the last
-// read left behind does not matter.
-std::optional<bool> ReadLight(int fd) {
+// read left behind does not matter. The kernel fails it once the keyboard
+// is gone.
+Reading ReadLight(int fd) {
   char text[32];
   const ssize_t got = pread(fd, text, sizeof text, 0);
-  if (got <= 0) return std::nullopt;
-  return LightFromText(text, static_cast<std::size_t>(got));
+  if (got < 0) return {false, std::nullopt};
+  return {true, LightFromText(text, static_cast<std::size_t>(got))};
 }
 
 }  // namespace
@@ -48,16 +54,13 @@ std::optional<bool> LightFromText(const char* text, std::size_t length) {
   return lit;
 }
 
-KeyboardLights::KeyboardLights(std::filesystem::path folder, Clock::time_point now) : folder_(std::move(folder)) {
-  lookIntoFolder(now);
-}
+KeyboardLights::KeyboardLights(std::filesystem::path folder) : folder_(std::move(folder)) { lookIntoFolder(); }
 
 KeyboardLights::~KeyboardLights() {
   for (const Light& light : lights_) close(light.fd);
 }
 
-void KeyboardLights::lookIntoFolder(Clock::time_point now) {
-  lookedAt_ = now;
+void KeyboardLights::lookIntoFolder() {
   std::vector<Light> found;
   std::error_code error;
   for (std::filesystem::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
@@ -84,22 +87,39 @@ void KeyboardLights::lookIntoFolder(Clock::time_point now) {
       close(fd);
       continue;
     }
-    found.push_back({entry, *key, fd, opened.st_dev, opened.st_ino, std::nullopt});
+    found.push_back({entry, *key, fd, opened.st_dev, opened.st_ino, std::nullopt, std::nullopt, false});
   }
   for (const Light& gone : lights_) close(gone.fd);
   lights_ = std::move(found);
 }
 
-bool KeyboardLights::capsLockChanged(Clock::time_point now) {
-  if (now - lookedAt_ >= kLookAgainAfter) lookIntoFolder(now);
-  bool changed = false;
+bool KeyboardLights::capsLockChanged() {
   for (Light& light : lights_) {
     if (light.key != LockKey::Caps) continue;
-    const std::optional<bool> lit = ReadLight(light.fd);
-    if (!lit) continue;
-    changed = changed || (light.lastLit && *light.lastLit != *lit);
-    light.lastLit = lit;
+    const Reading reading = ReadLight(light.fd);
+    light.gone = !reading.readable;
+    light.readNow = reading.lit;
   }
+  // A keyboard that came to agree with all the others, as they were before
+  // this check, is catching up; a lock turned over turns them all.
+  const auto catchingUp = [this](const Light& turned) {
+    bool others = false;
+    for (const Light& light : lights_) {
+      if (&light == &turned || light.key != LockKey::Caps || !light.lastLit) continue;
+      if (*light.lastLit != *turned.readNow) return false;
+      others = true;
+    }
+    return others;
+  };
+  bool changed = false;
+  for (const Light& light : lights_)
+    if (light.key == LockKey::Caps && light.readNow && light.lastLit && *light.lastLit != *light.readNow)
+      changed = changed || !catchingUp(light);
+  for (Light& light : lights_) {
+    if (light.readNow) light.lastLit = light.readNow;
+    if (light.gone) close(light.fd);
+  }
+  std::erase_if(lights_, [](const Light& light) { return light.gone; });
   return changed;
 }
 
@@ -107,7 +127,7 @@ std::optional<bool> KeyboardLights::lit(LockKey key) {
   std::optional<bool> any;
   for (const Light& light : lights_) {
     if (light.key != key) continue;
-    if (const std::optional<bool> lit = ReadLight(light.fd)) any = any.value_or(false) || *lit;
+    if (const std::optional<bool> lit = ReadLight(light.fd).lit) any = any.value_or(false) || *lit;
   }
   return any;
 }

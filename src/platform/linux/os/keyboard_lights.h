@@ -6,15 +6,14 @@
 // keyboard there, hears only keys typed into X11 windows.
 //
 // The kernel wakes no poll() or inotify waiter when a light changes, so each
-// light is kept open and read at every poll. Keyboards plugged in or taken
-// away are found by looking into the folder again now and then, not at every
-// poll. Nothing here fails: a light that cannot be read, or holds anything
-// but a number, is skipped.
+// light is kept open and read at every check. Keyboards plugged in or taken
+// away are found by looking into the folder again when udev tells of them.
+// Nothing here fails: a light that holds anything but a number is skipped,
+// and one that can no longer be read is gone with its keyboard.
 #pragma once
 
 #include <sys/types.h>
 
-#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -30,28 +29,28 @@ inline constexpr const char* kKeyboardLightsFolder = "/sys/class/leds";
 
 class KeyboardLights {
  public:
-  using Clock = std::chrono::steady_clock;
-  // The longest a keyboard plugged in or taken away goes unnoticed.
-  static constexpr std::chrono::milliseconds kLookAgainAfter{2000};
-
   // Looks into the folder at once; a folder that is missing or unreadable
   // holds no keyboard until a later look finds one.
-  explicit KeyboardLights(std::filesystem::path folder, Clock::time_point now = Clock::now());
+  explicit KeyboardLights(std::filesystem::path folder);
   ~KeyboardLights();
   KeyboardLights(const KeyboardLights&) = delete;
   KeyboardLights& operator=(const KeyboardLights&) = delete;
 
-  // One poll: reads every Caps Lock light (looking into the folder first
-  // when the last look is kLookAgainAfter old). True when some keyboard's
-  // light is lit or dark where the previous read of it found the opposite.
-  // The first read of a light only learns its state.
-  bool capsLockChanged(Clock::time_point now);
+  // Keyboards plugged in or taken away: the lights already open stay open.
+  void lookIntoFolder();
+
+  // One check: reads every Caps Lock light. True when some keyboard's light
+  // is lit or dark where the previous read of it found the opposite, unless
+  // it merely came to agree with every other keyboard's light as it was: a
+  // keyboard just plugged in, which the compositor sets to the lock it
+  // already has. The first read of a light only learns its state.
+  bool capsLockChanged();
 
   // Whether the lock's light is lit on any keyboard, read now; nothing when
   // no keyboard has a readable light for it.
   std::optional<bool> lit(LockKey key);
 
-  // How many keyboards had a Caps Lock light at the last look.
+  // How many keyboards have a Caps Lock light that could be read.
   std::size_t keyboardsWithCapsLockLight() const;
 
  private:
@@ -62,13 +61,12 @@ class KeyboardLights {
     dev_t device;
     ino_t inode;
     std::optional<bool> lastLit;  // the last state read, for Caps Lock's changes
+    std::optional<bool> readNow;  // what the check under way read
+    bool gone;                    // the check's read failed
   };
-
-  void lookIntoFolder(Clock::time_point now);
 
   std::filesystem::path folder_;
   std::vector<Light> lights_;
-  Clock::time_point lookedAt_;
 };
 
 // The light's file reads as a lit or a dark light: a decimal number and

@@ -1,8 +1,12 @@
 #include "platform/linux/wayland/wayland_session.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/linux/os/keyboard_lights.h"
+#include "platform/linux/os/lights_watch.h"
+#include "platform/linux/wayland/keystate_watch.h"
 
 namespace lumio::wayland {
 
@@ -11,16 +15,53 @@ const char* WaylandDisplayName() {
   return name != nullptr && name[0] != '\0' ? name : nullptr;
 }
 
-std::string WaylandSessionLine(const char* waylandDisplay, std::size_t keyboardsWithLights) {
+namespace {
+
+std::string Keyboards(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " keyboard" : " keyboards") + " in " + os::kKeyboardLightsFolder;
+}
+
+}  // namespace
+
+std::string WaylandSessionLine(const char* waylandDisplay, const LockSight& sight) {
   const std::string session =
       std::string("lumio-capslock: Wayland session (WAYLAND_DISPLAY=") + waylandDisplay + "): ";
-  if (keyboardsWithLights == 0)
+  if (sight.keystate)
+    return session +
+           "Caps Lock is followed through the compositor's lock state (org_kde_kwin_keystate), whichever window has "
+           "the focus";
+  const std::string plugging =
+      sight.hearsPlugging ? "" : "; udev does not answer, so keyboards plugged in later go unseen";
+  if (sight.keyboardsWithLights == 0)
     return session + "no keyboard lights in " + os::kKeyboardLightsFolder +
            ", so the program sees nothing while a Wayland window has the focus: Caps Lock is announced only when "
-           "pressed in an X11 window";
-  return session + "Caps Lock is followed through the lights of " + std::to_string(keyboardsWithLights) +
-         (keyboardsWithLights == 1 ? " keyboard" : " keyboards") + " in " + os::kKeyboardLightsFolder +
-         ", whichever window has the focus";
+           "pressed in an X11 window" + plugging;
+  return session + "Caps Lock is followed through the lights of " + Keyboards(sight.keyboardsWithLights) +
+         ", whichever window has the focus, read every 20 ms since nothing tells when they change" + plugging;
+}
+
+std::string LightsSightLine(std::size_t keyboardsWithLights) {
+  if (keyboardsWithLights == 0)
+    return std::string("lumio-capslock: no keyboard light is left in ") + os::kKeyboardLightsFolder +
+           ": Caps Lock pressed while a Wayland window has the focus goes unseen until a keyboard with lights is "
+           "plugged in";
+  return "lumio-capslock: Caps Lock is followed again through the lights of " + Keyboards(keyboardsWithLights);
+}
+
+std::unique_ptr<os::LockWatch> FollowCapsLock(const char* waylandDisplay, WaylandConnection* connection) {
+  LockSight sight;
+  std::unique_ptr<os::LockWatch> watch = connection != nullptr ? KeystateWatch::Follow(*connection) : nullptr;
+  sight.keystate = watch != nullptr;
+  if (watch == nullptr) {
+    auto lights = std::make_unique<os::LightsWatch>(os::kKeyboardLightsFolder, [](std::size_t keyboards) {
+      std::fprintf(stderr, "%s\n", LightsSightLine(keyboards).c_str());
+    });
+    sight.keyboardsWithLights = lights->keyboards();
+    sight.hearsPlugging = lights->hearsPlugging();
+    watch = std::move(lights);
+  }
+  std::fprintf(stderr, "%s\n", WaylandSessionLine(waylandDisplay, sight).c_str());
+  return watch;
 }
 
 std::string TextsLine(TextsWay way) {

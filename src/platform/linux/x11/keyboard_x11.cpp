@@ -19,14 +19,19 @@ void X11KeyboardDevice::getState(KeyboardState& state) {
   char keys[32] = {};
   keys_.keysForPoll(keys);
   TranslateKeymap(keys, keys_.capsLockKeys(), state);
-  // XWayland hears only keys typed into X11 windows; a light that changed
+  // XWayland hears only keys typed into X11 windows; the lock turned over
   // stands for a press in any window, seen for this one snapshot.
-  if (lights_ != nullptr && lights_->capsLockChanged(os::KeyboardLights::Clock::now())) state[kCapsLockCode] = 128;
+  if (lock_ != nullptr && lock_->takeCapsLockTurn()) state[kCapsLockCode] = 128;
 }
 
 bool X11KeyboardDevice::unchangedSinceLastState() {
-  if (!changesAtState_ || lights_ != nullptr) return false;
+  if (!changesAtState_ || (lock_ != nullptr && lock_->capsLockTurnWaiting())) return false;
   return keys_.changes() == changesAtState_;
+}
+
+void X11KeyboardDevice::callOnChange(std::function<void()> changed) {
+  if (lock_ != nullptr) lock_->callOnTurn(changed);
+  keys_.callOnChange(std::move(changed));
 }
 
 }  // namespace lumio::x11

@@ -33,9 +33,9 @@ LockKeyState X11LockKeySource::state(LockKey key) {
   const LockKeyNames names = NamesOf(key);
   LockKeyState result;
   // XWayland's indicators go stale while a Wayland window has the focus;
-  // the lights follow the compositor's own state. Xlib keeps atoms it has
+  // the watch follows the compositor's own state. Xlib keeps atoms it has
   // interned: only the indicator costs a request.
-  const std::optional<bool> lit = lights_ != nullptr ? lights_->lit(key) : std::nullopt;
+  const std::optional<bool> lit = lock_ != nullptr ? lock_->on(key) : std::nullopt;
   Bool on = False;
   if (lit)
     result.on = *lit;

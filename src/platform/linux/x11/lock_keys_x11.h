@@ -3,7 +3,7 @@
 #pragma once
 
 // Our headers before X's: Xlib defines None, True and False as macros.
-#include "platform/linux/os/keyboard_lights.h"
+#include "platform/linux/os/lock_watch.h"
 #include "platform/linux/x11/pressed_keys.h"
 #include "seam/lock_key_source.h"
 
@@ -13,12 +13,12 @@ namespace lumio::x11 {
 
 class X11LockKeySource final : public LockKeySource {
  public:
-  // `lights`: the keyboard lights, in a Wayland session.
-  X11LockKeySource(Display* display, PressedKeys& keys, os::KeyboardLights* lights = nullptr)
-      : display_(display), keys_(keys), lights_(lights) {}
+  // `lock`: what follows the locks in every window, in a Wayland session.
+  X11LockKeySource(Display* display, PressedKeys& keys, os::LockWatch* lock = nullptr)
+      : display_(display), keys_(keys), lock_(lock) {}
 
-  // On: the lights where a keyboard has one for the lock, else the
-  // server's keyboard indicator of that name (one request). Held: the key
+  // On: what the watch says where it can say, else the server's keyboard
+  // indicator of that name (one request). Held: the key
   // the layout puts the lock on is down; for Caps Lock, any key the layout
   // makes Caps Lock.
   LockKeyState state(LockKey key) override;
@@ -26,7 +26,7 @@ class X11LockKeySource final : public LockKeySource {
  private:
   Display* display_;
   PressedKeys& keys_;
-  os::KeyboardLights* lights_;
+  os::LockWatch* lock_;
 };
 
 }  // namespace lumio::x11

@@ -1,0 +1,79 @@
+// The real program in KDE Plasma's compositor: KWin, headless, with
+// XWayland, and a native Wayland window (wev) holding the focus. The program
+// is installed as a user installs it (scripts/install.sh, into a home of
+// the test's own), whose desktop entry is what makes KWin offer it the lock
+// keys' state; KWin checks that as on a desktop. Caps Lock is pressed
+// through KWin's fake input, as a keyboard would; no light is faked.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <thread>
+
+#include "e2e/e2e_support.h"
+#include "e2e/wayland_sessions.h"
+
+namespace lumio::testing::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr int kCapsLock = 58;  // evdev's, as DirectInput's
+
+TEST(KwinSessionTest, CapsLockIsFollowedThroughKWinsLockStateAndNothingWakesTheProgramWhileIdle) {
+  if (geteuid() != 0) GTEST_SKIP() << "KWin runs as root here";
+  for (const char* tool : {"/usr/bin/kwin_wayland", "/usr/bin/Xwayland", "/usr/bin/wev", "/usr/bin/dbus-daemon"})
+    if (access(tool, X_OK) != 0) GTEST_SKIP() << tool << " is missing: scripts/install-deps.sh installs it";
+  TempFolder scratch("lumio-e2e-kwin");
+  AdoptedProcesses adopted;
+  ChildProcess::Options install;
+  install.executable = "/bin/bash";
+  install.arguments = {LUMIO_SOURCE_DIR "/scripts/install.sh"};
+  install.setEnvironment = {{"HOME", (scratch.path() / "home").string()}, {"LUMIO_BUILD_DIR", LUMIO_BUILD_DIR}};
+  install.unsetEnvironment = {"XDG_DATA_HOME", "XDG_CONFIG_HOME"};
+  ChildProcess installer(install);
+  const std::optional<ExitStatus> installed = installer.waitForExit(120s);
+  ASSERT_TRUE(installed && installed->code == 0) << installer.standardOutput() << installer.standardError();
+
+  KwinSession kwin(scratch.path());
+  ASSERT_EQ(kwin.failure(), "");
+  const auto started = Clock::now();
+  auto program = kwin.start(scratch.path() / "home/.local/share/lumio-capslock/lumio-capslock", {});
+  std::this_thread::sleep_for(1s);
+  // The newest window has the focus; wev says when it gets it and each key.
+  auto wev = kwin.start("/usr/bin/stdbuf", {"-oL", "/usr/bin/wev"});
+  ASSERT_TRUE(WaitUntil([&] { return wev->standardOutput().find("wl_keyboard] enter") != std::string::npos; }, 10s))
+      << "wev never had the focus\n" << kwin.kwinErrors();
+  std::this_thread::sleep_until(started + 8s);  // the introduction
+  const std::string said = program->standardError();
+  std::cout << "[ stderr   ] " << said;
+  EXPECT_NE(said.find("Caps Lock is followed through the compositor's lock state"), std::string::npos) << said;
+
+  const auto green = [&] { return FindGreen(kwin.screenshot(250, 200).value_or(ScreenImage{})); };
+  GreenArea texts[2];
+  for (GreenArea& text : texts) {
+    const auto pressed = Clock::now();
+    ASSERT_TRUE(kwin.pressKey(kCapsLock));
+    const bool shown = WaitUntil([&] { return (text = green()).any(); }, 4s);
+    const long long shownMs = MsSince(pressed);
+    ASSERT_TRUE(shown) << "nothing announced within 4 s of Caps Lock\n" << program->standardError();
+    EXPECT_GE(shownMs, 400) << "announced too soon after the press";
+    std::this_thread::sleep_for(100ms);  // the whole text
+    text = green();
+    EXPECT_TRUE(WaitUntil([&] { return !green().any(); }, 1500ms)) << "not erased";
+    std::cout << "[ figures  ] first seen " << shownMs << " ms after the press\n";
+  }
+  EXPECT_GT(texts[1].right, texts[0].right + 10) << "\"Caps Lock is OFF\" should follow \"Caps Lock is ON\"";
+  const std::string keys = wev->standardOutput();
+  EXPECT_NE(keys.find("key: 66; state: 1"), keys.rfind("key: 66; state: 1")) << "Caps Lock did not reach wev twice";
+
+  const IdleFigures idle = MeasureIdle({program->pid()}, 3s)[0];
+  std::cout << "[ figures  ] idle under KWin: " << idle.cpuPercent << " % of a core, " << idle.wakeupsPerSecond
+            << " wake-ups/s\n";
+  EXPECT_LT(idle.wakeupsPerSecond, 1.0) << "the program does not rest while nothing happens";
+  EXPECT_TRUE(program->running()) << program->standardError();
+}
+
+}  // namespace
+}  // namespace lumio::testing::e2e
