@@ -182,7 +182,8 @@ class WaylandSessionTest : public ::testing::Test {
     const bool shown = WaitUntil([&] { return (first = screenshotGreen()).any(); }, 4s);
     const long long shownMs = MsSince(changed);
     const auto shownAt = Clock::now();
-    EXPECT_TRUE(shown) << what << ": nothing painted within 4 s of the light's change";
+    EXPECT_TRUE(shown) << what << ": nothing painted within 4 s of the light's change; the program "
+                       << (running_->running() ? "runs" : "is gone");
     if (!shown) return {};
     EXPECT_GE(shownMs, 400) << what << " painted too soon after the light's change";
     std::this_thread::sleep_for(100ms);  // the whole text, not a frame caught half-way

@@ -80,7 +80,7 @@ runuser -u "$user" -- test -w "$root/usr/lib/lumio-capslock" && fail "the user c
 windows_before=$(count_our_windows)
 start_program "$work" runuser -u "$user" -- env -i DISPLAY="$DISPLAY" XAUTHORITY="$xauth_file" \
   HOME=/nonexistent PATH=/usr/bin:/bin LANG=C.UTF-8 "$root/usr/bin/lumio-capslock"
-wait_for "its window" 10 windows_are $((windows_before + 1))
+wait_for "its window" 20 windows_are $((windows_before + 1))
 sleep 9  # the seven-second introduction, then about a hundred polls
 running "$program_pid" || fail "the program ended: $(cat "$work/program.log")"
 [ "$(count_our_windows)" -eq $((windows_before + 1)) ] || fail "a message box appeared: $(cat "$work/program.log")"

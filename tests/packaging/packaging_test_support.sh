@@ -6,10 +6,19 @@
 readonly kTitle="Lumio - Caps Lock"
 scratch_folders=()
 program_pid=""
+program_log=""
 cleanups=()
 
 step() { printf '== [%3d s] %s\n' "$SECONDS" "$*"; }
-fail() { printf 'FAILED: %s\n' "$*" >&2; exit 1; }
+# What the program said, if one was started, goes with the failure.
+fail() {
+  printf 'FAILED: %s\n' "$*" >&2
+  if [ -n "$program_log" ] && [ -s "$program_log" ]; then
+    printf 'The program said:\n' >&2
+    tail -n 20 "$program_log" >&2
+  fi
+  exit 1
+}
 pass() { printf 'passed in %d s\n' "$SECONDS"; }
 
 cleanup() {
@@ -56,7 +65,8 @@ running() {
 start_program() {
   local folder=$1
   shift
-  (cd "$folder" && exec "$@") >"$folder/program.log" 2>&1 &
+  program_log=$folder/program.log
+  (cd "$folder" && exec "$@") >"$program_log" 2>&1 &
   program_pid=$!
 }
 
