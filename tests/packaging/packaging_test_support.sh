@@ -44,15 +44,22 @@ $(diff <(printf '%s\n' "$3") <(printf '%s\n' "$2") | sed 's/^/  /')
 (< expected, > found)"
 }
 
-# wait_for WHAT SECONDS COMMAND...: polls every 0.1 s.
-wait_for() {
-  local what=$1 tenths=$(($2 * 10))
-  shift 2
+# wait_for_quietly SECONDS COMMAND...: polls every 0.1 s; false when the
+# time is up.
+wait_for_quietly() {
+  local tenths=$(($1 * 10))
+  shift
   while ! "$@" 2>/dev/null; do
     tenths=$((tenths - 1))
-    [ $tenths -gt 0 ] || fail "waited in vain for $what"
+    [ $tenths -gt 0 ] || return 1
     sleep 0.1
   done
+}
+# wait_for WHAT SECONDS COMMAND...: the same, failing the test.
+wait_for() {
+  local what=$1 seconds=$2
+  shift 2
+  wait_for_quietly "$seconds" "$@" || fail "waited in vain for $what"
 }
 
 running() {
