@@ -14,7 +14,9 @@ wineserver -p 60 >/dev/null 2>&1  # keep one server for the whole run
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 status=0
-jobs=$(( $(nproc 2>/dev/null || echo 2) + 1 ))
+# Most display tests wait on timers (a seven-second introduction, 700 ms
+# announcements) far more than they compute: two more than the processors.
+jobs=$(( $(nproc 2>/dev/null || echo 2) + 2 ))
 echo "== Windows build (under Wine)"
 ctest --preset win32 || status=1
 echo "== Linux build"
