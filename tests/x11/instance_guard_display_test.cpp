@@ -57,6 +57,10 @@ TEST(InstanceGuard, TheDisplayHoldsTheClaimUntilTheFirstCopyIsKilled) {
   }
   first.sendSignal(SIGKILL);  // no tidying up
   EXPECT_TRUE(first.waitForExit(std::chrono::seconds(5)));
+  // The server drops the claim once it sees the connection closed, which
+  // may be a moment after the process is gone.
+  EXPECT_TRUE(lumio::testing::WaitUntil([&] { return owner() == 0; }, std::chrono::seconds(5)))
+      << "the claim outlived the copy that held it";
   {
     X11InstanceGuard third(display);
     EXPECT_FALSE(third.anotherInstanceRunning());
