@@ -79,7 +79,7 @@ awk -v wall=$((t1 - t0)) -v p=$((p1 - p0)) -v b=$((b1 - b0)) -v x=$((x1 - x0)) \
 }'
 
 # The timings, from rest, with the program the tool starts itself.
-measure=${LUMIO_MEASURE:-build/x11/tests/e2e/e2e_measure}
+measure=${LUMIO_MEASURE:-build/x11/bench/e2e_measure}
 if [ -x "$measure" ]; then
   kill "$program_pid" 2>/dev/null || true
   wait "$program_pid" 2>/dev/null || true
@@ -87,7 +87,7 @@ if [ -x "$measure" ]; then
   "$measure" "$program" 10 0 | grep -E 'release to text|rewritten' || true
 fi
 
-wayland_measure=${LUMIO_WAYLAND_MEASURE:-build/x11/tests/e2e/e2e_wayland_measure}
+wayland_measure=${LUMIO_WAYLAND_MEASURE:-build/x11/bench/e2e_wayland_measure}
 if [ "$(id -u)" -eq 0 ] && [ -x "$wayland_measure" ]; then
   for session in sway kwin; do "$wayland_measure" "$session" "$seconds" "$program" || true; done
 else
