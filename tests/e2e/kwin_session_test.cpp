@@ -5,9 +5,13 @@
 // keys' state; KWin checks that as on a desktop. Caps Lock is pressed
 // through KWin's fake input, as a keyboard would; no light is faked.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <iostream>
+#include <string_view>
 #include <thread>
 
 #include "e2e/e2e_support.h"
@@ -20,6 +24,25 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 constexpr int kCapsLock = 58;  // evdev's, as DirectInput's
+
+// Ends the program's own Wayland connection from outside, as a compositor
+// does that drops a client or restarts: a copy of its socket, found by the
+// compositor's name, shut down. XWayland's connection stays.
+bool CutWaylandConnection(pid_t pid) {
+  const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  bool cut = false;
+  for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
+    const int fd = static_cast<int>(syscall(SYS_pidfd_getfd, process, std::stoi(entry.path().filename()), 0));
+    sockaddr_un peer{};
+    socklen_t size = sizeof peer;
+    if (fd >= 0 && getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) == 0 && peer.sun_family == AF_UNIX &&
+        std::string_view(peer.sun_path).ends_with("/wayland-lumio"))
+      cut = shutdown(fd, SHUT_RDWR) == 0;
+    if (fd >= 0) close(fd);
+  }
+  if (process >= 0) close(process);
+  return cut;
+}
 
 TEST(KwinSessionTest, CapsLockIsFollowedThroughKWinsLockStateAndNothingWakesTheProgramWhileIdle) {
   if (geteuid() != 0) GTEST_SKIP() << "KWin runs as root here";
@@ -72,6 +95,14 @@ TEST(KwinSessionTest, CapsLockIsFollowedThroughKWinsLockStateAndNothingWakesTheP
   std::cout << "[ figures  ] idle under KWin: " << idle.cpuPercent << " % of a core, " << idle.wakeupsPerSecond
             << " wake-ups/s\n";
   EXPECT_LT(idle.wakeupsPerSecond, 1.0) << "the program does not rest while nothing happens";
+
+  // With KWin's lock state gone the program turns to the lights, and says
+  // that there are none to read here.
+  ASSERT_TRUE(CutWaylandConnection(program->pid()));
+  const std::string fallback = "no longer tells the lock state: no keyboard lights";
+  EXPECT_TRUE(WaitUntil([&] { return program->standardError().find(fallback) != std::string::npos; }, 5s))
+      << program->standardError();
+  std::this_thread::sleep_for(500ms);
   EXPECT_TRUE(program->running()) << program->standardError();
 }
 

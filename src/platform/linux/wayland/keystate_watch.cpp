@@ -54,10 +54,15 @@ void KeystateWatch::globalAdded(wl_registry* registry, std::uint32_t name, std::
 }
 
 void KeystateWatch::globalRemoved(std::uint32_t name) {
-  if (name != global_ || keystate_ == nullptr) return;
+  if (name == global_) lose();
+}
+
+void KeystateWatch::lose() {
+  if (keystate_ == nullptr) return;
   wl_proxy_destroy(reinterpret_cast<wl_proxy*>(keystate_));
   keystate_ = nullptr;
   locked_ = {};
+  if (onLoss_) onLoss_();
 }
 
 void KeystateWatch::OnStateChanged(void* data, org_kde_kwin_keystate* /*keystate*/, std::uint32_t key,

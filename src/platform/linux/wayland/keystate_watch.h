@@ -32,12 +32,17 @@ class KeystateWatch final : public os::LockWatch, private GlobalListener {
   bool capsLockTurnWaiting() const override { return turned_; }
   std::optional<bool> on(LockKey key) override;
   void callOnTurn(std::function<void()> turned) override { onTurn_ = std::move(turned); }
+  // `lost` is called once when the compositor stops telling: the keystate
+  // taken away, or the connection lost. Nothing is known from then on.
+  void callOnLoss(std::function<void()> lost) { onLoss_ = std::move(lost); }
 
  private:
   explicit KeystateWatch(WaylandConnection& connection);
   void globalAdded(wl_registry* registry, std::uint32_t name, std::string_view interface,
                    std::uint32_t version) override;
   void globalRemoved(std::uint32_t name) override;
+  void connectionLost() override { lose(); }
+  void lose();
   static void OnStateChanged(void* data, org_kde_kwin_keystate* keystate, std::uint32_t key, std::uint32_t state);
 
   WaylandConnection& connection_;
@@ -47,6 +52,7 @@ class KeystateWatch final : public os::LockWatch, private GlobalListener {
   std::array<std::optional<bool>, 3> locked_;
   bool turned_ = false;
   std::function<void()> onTurn_;
+  std::function<void()> onLoss_;
 };
 
 }  // namespace lumio::wayland

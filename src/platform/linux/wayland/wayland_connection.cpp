@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace lumio::wayland {
 
@@ -82,6 +83,8 @@ void WaylandConnection::lose() {
   const int error = wl_display_get_error(display_);
   std::fprintf(stderr, "lumio-capslock: the connection to the Wayland compositor is lost (%s)\n",
                error != 0 ? std::strerror(error) : "it went away");
+  // A copy: a listener told may add or remove listeners.
+  for (GlobalListener* listener : std::vector(listeners_)) listener->connectionLost();
 }
 
 }  // namespace lumio::wayland

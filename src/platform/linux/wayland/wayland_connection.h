@@ -22,6 +22,8 @@ class GlobalListener {
                            std::uint32_t version) = 0;
   // It took one away (an output unplugged, say).
   virtual void globalRemoved(std::uint32_t name) = 0;
+  // The connection is lost: every global is gone with it, without a word.
+  virtual void connectionLost() {}
 };
 
 class WaylandConnection {

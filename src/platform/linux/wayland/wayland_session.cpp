@@ -6,6 +6,7 @@
 
 #include "platform/linux/os/keyboard_lights.h"
 #include "platform/linux/os/lights_watch.h"
+#include "platform/linux/wayland/keystate_or_lights.h"
 #include "platform/linux/wayland/keystate_watch.h"
 
 namespace lumio::wayland {
@@ -21,23 +22,38 @@ std::string Keyboards(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " keyboard" : " keyboards") + " in " + os::kKeyboardLightsFolder;
 }
 
-}  // namespace
-
-std::string WaylandSessionLine(const char* waylandDisplay, const LockSight& sight) {
-  const std::string session =
-      std::string("lumio-capslock: Wayland session (WAYLAND_DISPLAY=") + waylandDisplay + "): ";
+// What the program sees of Caps Lock while a Wayland window has the focus.
+std::string SightText(const LockSight& sight) {
   if (sight.keystate)
-    return session +
-           "Caps Lock is followed through the compositor's lock state (org_kde_kwin_keystate), whichever window has "
+    return "Caps Lock is followed through the compositor's lock state (org_kde_kwin_keystate), whichever window has "
            "the focus";
   const std::string plugging =
       sight.hearsPlugging ? "" : "; udev does not answer, so keyboards plugged in later go unseen";
   if (sight.keyboardsWithLights == 0)
-    return session + "no keyboard lights in " + os::kKeyboardLightsFolder +
+    return std::string("no keyboard lights in ") + os::kKeyboardLightsFolder +
            ", so the program sees nothing while a Wayland window has the focus: Caps Lock is announced only when "
            "pressed in an X11 window" + plugging;
-  return session + "Caps Lock is followed through the lights of " + Keyboards(sight.keyboardsWithLights) +
+  return "Caps Lock is followed through the lights of " + Keyboards(sight.keyboardsWithLights) +
          ", whichever window has the focus, read every 20 ms since nothing tells when they change" + plugging;
+}
+
+std::unique_ptr<os::LockWatch> FollowLights(LockSight& sight) {
+  auto lights = std::make_unique<os::LightsWatch>(os::kKeyboardLightsFolder, [](std::size_t keyboards) {
+    std::fprintf(stderr, "%s\n", LightsSightLine(keyboards).c_str());
+  });
+  sight.keyboardsWithLights = lights->keyboards();
+  sight.hearsPlugging = lights->hearsPlugging();
+  return lights;
+}
+
+}  // namespace
+
+std::string WaylandSessionLine(const char* waylandDisplay, const LockSight& sight) {
+  return std::string("lumio-capslock: Wayland session (WAYLAND_DISPLAY=") + waylandDisplay + "): " + SightText(sight);
+}
+
+std::string KeystateLostLine(const LockSight& lightsLeft) {
+  return "lumio-capslock: the compositor no longer tells the lock state: " + SightText(lightsLeft);
 }
 
 std::string LightsSightLine(std::size_t keyboardsWithLights) {
@@ -50,15 +66,18 @@ std::string LightsSightLine(std::size_t keyboardsWithLights) {
 
 std::unique_ptr<os::LockWatch> FollowCapsLock(const char* waylandDisplay, WaylandConnection* connection) {
   LockSight sight;
-  std::unique_ptr<os::LockWatch> watch = connection != nullptr ? KeystateWatch::Follow(*connection) : nullptr;
-  sight.keystate = watch != nullptr;
-  if (watch == nullptr) {
-    auto lights = std::make_unique<os::LightsWatch>(os::kKeyboardLightsFolder, [](std::size_t keyboards) {
-      std::fprintf(stderr, "%s\n", LightsSightLine(keyboards).c_str());
+  std::unique_ptr<KeystateWatch> keystate = connection != nullptr ? KeystateWatch::Follow(*connection) : nullptr;
+  std::unique_ptr<os::LockWatch> watch;
+  if (keystate != nullptr) {
+    sight.keystate = true;
+    watch = std::make_unique<KeystateOrLights>(std::move(keystate), [] {
+      LockSight left;
+      std::unique_ptr<os::LockWatch> lights = FollowLights(left);
+      std::fprintf(stderr, "%s\n", KeystateLostLine(left).c_str());
+      return lights;
     });
-    sight.keyboardsWithLights = lights->keyboards();
-    sight.hearsPlugging = lights->hearsPlugging();
-    watch = std::move(lights);
+  } else {
+    watch = FollowLights(sight);
   }
   std::fprintf(stderr, "%s\n", WaylandSessionLine(waylandDisplay, sight).c_str());
   return watch;

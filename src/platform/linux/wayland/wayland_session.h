@@ -25,13 +25,16 @@ struct LockSight {
 
 // The line said once on stderr at start in a Wayland session.
 std::string WaylandSessionLine(const char* waylandDisplay, const LockSight& sight);
+// Said when the compositor stops telling the lock state and the lights, if
+// any, take over.
+std::string KeystateLostLine(const LockSight& lightsLeft);
 // Said when the last keyboard light is gone (blind) or the first is back.
 std::string LightsSightLine(std::size_t keyboardsWithLights);
 
 // Caps Lock in every window: KWin's lock state where the compositor offers
-// it on `connection` (which must outlive the watch), else the keyboard
-// lights. Says which on stderr, and later when the last light goes or the
-// first comes back.
+// it on `connection` (which must outlive the watch), else, or once it is
+// lost, the keyboard lights. Says which on stderr, and later when the last
+// light goes or the first comes back.
 std::unique_ptr<os::LockWatch> FollowCapsLock(const char* waylandDisplay, WaylandConnection* connection);
 
 // How the texts are drawn there, said once at start beside it.
