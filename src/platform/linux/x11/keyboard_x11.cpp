@@ -13,11 +13,10 @@ void X11KeyboardDevice::open(NativeHandle /*window*/) {
 
 void X11KeyboardDevice::getState(KeyboardState& state) {
   if (!open_) throw failures::ObjectNotSet();
-  // Counted first: a change that slips in before the keys are read is read
-  // too, and only costs one more poll.
-  changesAtState_ = keys_.changes();
+  // The keys and the count they were read at come from one look at the
+  // socket: a poll asks the kernel once, not once for each.
   char keys[32] = {};
-  keys_.keysForPoll(keys);
+  changesAtState_ = keys_.keysForPoll(keys);
   TranslateKeymap(keys, keys_.capsLockKeys(), state);
   // XWayland hears only keys typed into X11 windows; the lock turned over
   // stands for a press in any window, seen for this one snapshot.

@@ -23,8 +23,9 @@ class PressedKeys {
   // key code n.
   virtual void keysDown(char (&keys)[32]) = 0;
   // For a poll: the keys down now and those pressed since the last poll,
-  // however briefly.
-  virtual void keysForPoll(char (&keys)[32]) = 0;
+  // however briefly. Returns the count of changes (see changes()) they were
+  // read at.
+  virtual std::optional<std::uint64_t> keysForPoll(char (&keys)[32]) = 0;
   // The keys the layout makes Caps Lock, as of the last of the two above.
   virtual const KeycodeSet& capsLockKeys() const = 0;
 
@@ -48,7 +49,10 @@ class QueriedKeys final : public PressedKeys {
   QueriedKeys& operator=(const QueriedKeys&) = delete;
 
   void keysDown(char (&keys)[32]) override;
-  void keysForPoll(char (&keys)[32]) override { keysDown(keys); }
+  std::optional<std::uint64_t> keysForPoll(char (&keys)[32]) override {
+    keysDown(keys);
+    return std::nullopt;
+  }
   const KeycodeSet& capsLockKeys() const override { return capsLock_.keycodes(); }
   std::optional<std::uint64_t> changes() override { return std::nullopt; }
   void callOnChange(std::function<void()> /*changed*/) override {}

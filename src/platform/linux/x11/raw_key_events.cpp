@@ -78,12 +78,13 @@ void RawKeyEvents::keysDown(char (&keys)[32]) {
   std::copy(std::begin(keys_), std::end(keys_), std::begin(keys));
 }
 
-void RawKeyEvents::keysForPoll(char (&keys)[32]) {
+std::optional<std::uint64_t> RawKeyEvents::keysForPoll(char (&keys)[32]) {
   applyArrived();
   for (int i = 0; i < 32; ++i) {
     keys[i] = static_cast<char>(keys_[i] | pressedSincePoll_[i]);
     pressedSincePoll_[i] = 0;
   }
+  return changes_;
 }
 
 std::optional<std::uint64_t> RawKeyEvents::changes() {

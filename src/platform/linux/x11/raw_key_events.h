@@ -34,7 +34,7 @@ class RawKeyEvents final : public PressedKeys {
   // the server sent. A tap too quick for two polls to tell apart is down in
   // exactly one poll.
   void keysDown(char (&keys)[32]) override;
-  void keysForPoll(char (&keys)[32]) override;
+  std::optional<std::uint64_t> keysForPoll(char (&keys)[32]) override;
   const KeycodeSet& capsLockKeys() const override { return capsLock_.keycodes(); }
   // Every key event and every change of devices counts.
   std::optional<std::uint64_t> changes() override;
