@@ -96,12 +96,9 @@ TextPicture::TextPicture(const FontRequest& request, std::string_view text)
   const int inkRight = static_cast<int>(std::ceil(ink.x_bearing + ink.width));
   int inkBottom = static_cast<int>(std::ceil(ascent_ + ink.y_bearing + ink.height));
   advance_ = static_cast<int>(std::ceil(ink.x_advance));
-  // Lines as the X windows draw them: a twentieth of the cell thick.
-  const int thickness = std::max(1, static_cast<int>(std::lround(cell_ / 20.0)));
-  const int ascent = static_cast<int>(ascent_), descent = cell_ - ascent;
-  if (request.underline != 0) lines_.push_back({ascent + std::max(1, descent / 3), thickness});
-  if (request.strikeOut != 0) lines_.push_back({ascent - ascent / 3, thickness});
-  for (const Line& line : lines_) inkBottom = std::max(inkBottom, line.top + line.thickness);
+  const int ascent = static_cast<int>(ascent_);
+  lines_ = x11::TextLines(request.underline != 0, request.strikeOut != 0, ascent, cell_ - ascent);
+  for (const x11::TextLine& line : lines_) inkBottom = std::max(inkBottom, line.top + line.thickness);
   const int left = std::min(0, inkLeft), top = std::min(0, inkTop);
   box_ = {left, top, std::max(advance_, inkRight) + 1 - left, std::max(cell_, inkBottom) + 1 - top};
 }
@@ -123,7 +120,8 @@ void TextPicture::paint(ShmBuffer& buffer, int scale, int cellX, int cellY, Colo
   UseFont(cr, face_, pixelSize_, options_);
   cairo_move_to(cr, cellX, cellY + ascent_);
   cairo_show_text(cr, utf8_.c_str());
-  for (const Line& line : lines_) cairo_rectangle(cr, cellX, cellY + line.top, std::max(advance_, 0), line.thickness);
+  for (const x11::TextLine& line : lines_)
+    cairo_rectangle(cr, cellX, cellY + line.top, std::max(advance_, 0), line.thickness);
   cairo_fill(cr);
   cairo_destroy(cr);
   cairo_surface_flush(surface);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/linux/wayland/output_choice.h"
+#include "platform/linux/x11/text_rules.h"
 #include "seam/screen_surface.h"
 
 typedef struct _cairo_font_face cairo_font_face_t;
@@ -36,11 +37,6 @@ class TextPicture {
   void paint(ShmBuffer& buffer, int scale, int cellX, int cellY, Colour colour) const;
 
  private:
-  // A line under or through the text, relative to the cell's top.
-  struct Line {
-    int top, thickness;
-  };
-
   std::string utf8_;
   cairo_font_face_t* face_ = nullptr;
   cairo_font_options_t* options_ = nullptr;
@@ -48,7 +44,7 @@ class TextPicture {
   double ascent_ = 0;
   int cell_ = 0;
   int advance_ = 0;
-  std::vector<Line> lines_;
+  std::vector<x11::TextLine> lines_;
   Box box_;
 };
 

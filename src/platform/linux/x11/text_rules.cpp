@@ -109,6 +109,14 @@ double PixelSizeForCell(int wantedCell, double firstSize, const std::function<in
   return below;
 }
 
+std::vector<TextLine> TextLines(bool underline, bool strikeOut, int ascent, int descent) {
+  std::vector<TextLine> lines;
+  const int thickness = std::max(1, static_cast<int>(std::lround((ascent + descent) / 20.0)));
+  if (underline) lines.push_back({ascent + std::max(1, descent / 3), thickness});
+  if (strikeOut) lines.push_back({ascent - ascent / 3, thickness});
+  return lines;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {

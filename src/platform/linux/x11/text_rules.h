@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumio::x11 {
 
@@ -42,6 +43,15 @@ double RescaledPixelSize(int wantedCell, double pixelSize, int measuredCell);
 // some cells may be skipped: then the size of the largest cell below it.
 // cellAt is called a bounded number of times (about thirty at most).
 double PixelSizeForCell(int wantedCell, double firstSize, const std::function<int(double)>& cellAt);
+
+// A line under or through the text, relative to the cell's top.
+struct TextLine {
+  int top;
+  int thickness;
+};
+// The lines a font of this ascent and descent asks for, a twentieth of the
+// cell thick: the X windows and the Wayland surfaces draw the same ones.
+std::vector<TextLine> TextLines(bool underline, bool strikeOut, int ascent, int descent);
 
 bool IsValidUtf8(std::string_view bytes);
 // The bytes as UTF-8: unchanged when they already are, else read as Latin-1.

@@ -6,7 +6,6 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -24,28 +23,13 @@ struct Box {
   int height() const { return bottom - top; }
 };
 
-// A line under or through the text, relative to the cell's top-left corner.
-struct Line {
-  int top;
-  int width;
-  int thickness;
-};
-
-std::vector<Line> LinesOf(const FontRequest& request, const XftFont* font, int advance) {
-  std::vector<Line> lines;
-  const int cell = font->ascent + font->descent;
-  const int thickness = std::max(1, static_cast<int>(std::lround(cell / 20.0)));
-  const int width = std::max(advance, 0);
-  if (request.underline != 0) lines.push_back({font->ascent + std::max(1, font->descent / 3), width, thickness});
-  if (request.strikeOut != 0) lines.push_back({font->ascent - font->ascent / 3, width, thickness});
-  return lines;
-}
-
 // Glyph coverage, one byte a pixel, of the text drawn into a box of the
-// given size with the cell's top-left corner at (originX, originY). Drawn
-// by the server into an alpha-only pixmap and read back.
+// given size with the cell's top-left corner at (originX, originY), its
+// lines lineWidth long. Drawn by the server into an alpha-only pixmap and
+// read back.
 std::vector<unsigned char> Coverage(Display* display, Window root, XftFont* font, const std::string& utf8,
-                                    const std::vector<Line>& lines, int originX, int originY, int width, int height) {
+                                    const std::vector<TextLine>& lines, int lineWidth, int originX, int originY,
+                                    int width, int height) {
   std::vector<unsigned char> coverage;
   const Pixmap pixmap = XCreatePixmap(display, root, static_cast<unsigned>(width), static_cast<unsigned>(height), 8);
   const GC gc = XCreateGC(display, pixmap, 0, nullptr);
@@ -59,8 +43,8 @@ std::vector<unsigned char> Coverage(Display* display, Window root, XftFont* font
     opaque.color = XRenderColor{0, 0, 0, 0xFFFF};
     XftDrawStringUtf8(draw, &opaque, font, originX, originY + font->ascent,
                       reinterpret_cast<const FcChar8*>(utf8.data()), static_cast<int>(utf8.size()));
-    for (const Line& line : lines)
-      XftDrawRect(draw, &opaque, originX, originY + line.top, static_cast<unsigned>(line.width),
+    for (const TextLine& line : lines)
+      XftDrawRect(draw, &opaque, originX, originY + line.top, static_cast<unsigned>(lineWidth),
                   static_cast<unsigned>(line.thickness));
     XftDrawDestroy(draw);
     if (XImage* image = XGetImage(display, pixmap, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
@@ -181,7 +165,8 @@ TextWindow::TextWindow(Display* display, int screen, XftFont* font, const FontRe
   XGlyphInfo extents{};
   XftTextExtentsUtf8(display_, font, reinterpret_cast<const FcChar8*>(utf8.data()), static_cast<int>(utf8.size()),
                      &extents);
-  const std::vector<Line> lines = LinesOf(request, font, extents.xOff);
+  const std::vector<TextLine> lines =
+      TextLines(request.underline != 0, request.strikeOut != 0, font->ascent, font->descent);
 
   // Everything the glyphs and lines may touch, relative to the cell's
   // corner, with a pixel to spare, cut to the screen.
@@ -189,7 +174,7 @@ TextWindow::TextWindow(Display* display, int screen, XftFont* font, const FontRe
   const int inkLeft = -extents.x, inkTop = font->ascent - extents.y;
   Box ink{std::min(0, inkLeft), std::min(0, inkTop), std::max(static_cast<int>(extents.xOff), inkLeft + extents.width),
           std::max(cell, inkTop + extents.height)};
-  for (const Line& line : lines) ink.bottom = std::max(ink.bottom, line.top + line.thickness);
+  for (const TextLine& line : lines) ink.bottom = std::max(ink.bottom, line.top + line.thickness);
   // In 64 bits: the position may be anywhere a 32-bit integer reaches.
   const auto clamp = [](long long value, int limit) {
     return static_cast<int>(std::clamp<long long>(value, 0, limit));
@@ -201,7 +186,8 @@ TextWindow::TextWindow(Display* display, int screen, XftFont* font, const FontRe
 
   const Window root = RootWindow(display_, screen_);
   const std::vector<unsigned char> coverage =
-      Coverage(display_, root, font, utf8, lines, x - box.left, y - box.top, box.width(), box.height());
+      Coverage(display_, root, font, utf8, lines, std::max<int>(extents.xOff, 0), x - box.left, y - box.top,
+               box.width(), box.height());
   if (std::none_of(coverage.begin(), coverage.end(), [](unsigned char c) { return c != 0; })) return;
 
   const Rgb rgb = ResolveColour(colour);
