@@ -25,11 +25,10 @@ WaylandConnection::WaylandConnection(wl_display* display) : display_(display) {
   wl_registry_add_listener(registry_, &listener, this);
   // Its events are read as they come, between FLTK's, on this thread.
   Fl::add_fd(wl_display_get_fd(display_), FL_READ, &OnReadable, this);
-  served_ = true;
 }
 
 WaylandConnection::~WaylandConnection() {
-  if (served_) Fl::remove_fd(wl_display_get_fd(display_));
+  if (!lost_) Fl::remove_fd(wl_display_get_fd(display_));
   if (registry_ != nullptr) wl_registry_destroy(registry_);
   // The compositor takes away every surface of ours as the connection ends.
   wl_display_disconnect(display_);
@@ -78,8 +77,7 @@ void WaylandConnection::lose() {
   if (lost_) return;
   lost_ = true;
   // A hung-up socket stays readable: FLTK would call us without end.
-  if (served_) Fl::remove_fd(wl_display_get_fd(display_));
-  served_ = false;
+  Fl::remove_fd(wl_display_get_fd(display_));
   const int error = wl_display_get_error(display_);
   std::fprintf(stderr, "lumio-capslock: the connection to the Wayland compositor is lost (%s)\n",
                error != 0 ? std::strerror(error) : "it went away");

@@ -68,8 +68,7 @@ class WaylandConnection {
   wl_registry* registry_ = nullptr;
   std::vector<Global> globals_;
   std::vector<GlobalListener*> listeners_;
-  bool served_ = false;
-  bool lost_ = false;
+  bool lost_ = false;  // and no longer served by FLTK's loop
 };
 
 }  // namespace lumio::wayland
