@@ -55,9 +55,8 @@ TEST(KwinSessionTest, CapsLockIsFollowedThroughKWinsLockStateAndNothingWakesTheP
   install.arguments = {LUMIO_SOURCE_DIR "/scripts/install.sh"};
   install.setEnvironment = {{"HOME", (scratch.path() / "home").string()}, {"LUMIO_BUILD_DIR", LUMIO_BUILD_DIR}};
   install.unsetEnvironment = {"XDG_DATA_HOME", "XDG_CONFIG_HOME"};
-  ChildProcess installer(install);
-  const std::optional<ExitStatus> installed = installer.waitForExit(120s);
-  ASSERT_TRUE(installed && installed->code == 0) << installer.standardOutput() << installer.standardError();
+  const RunResult installed = RunToEnd(install, 120s);
+  ASSERT_TRUE(installed.succeeded()) << installed.output << installed.error;
 
   KwinSession kwin(scratch.path());
   ASSERT_EQ(kwin.failure(), "");

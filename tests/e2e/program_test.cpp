@@ -34,11 +34,6 @@ namespace lumio::testing::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-long long MsSince(Clock::time_point t) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
-}
 
 // The area every text of the program lands in, with room around it: the
 // banner's five lines (y 300-420) and the 72 px announcement (y 300-372).
@@ -579,12 +574,7 @@ TEST_F(ProgramTest, WhileAsleepAnEditOfTheListDecidesTheNextPressAndADeletedList
         5s);
   };
   const auto sed = [&](const std::string& script) {
-    ChildProcess::Options options;
-    options.executable = "/bin/sed";
-    options.arguments = {"-i", script, list.string()};
-    ChildProcess edit(options);
-    const auto exit = edit.waitForExit(5s);
-    return exit && exit->code == 0;
+    return RunToEnd({"/bin/sed", {"-i", script, list.string()}, {}, {}, {}}, 5s).succeeded();
   };
   // A Caps Lock press, and whether it is announced within 1.5 s.
   const auto announced = [&] {

@@ -71,10 +71,6 @@ void Announce(const std::string& action, const std::string& keyboard, const char
 
 }  // namespace
 
-long long MsSince(Clock::time_point t) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
-}
-
 void WriteFile(const fs::path& file, const std::string& text) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << text;
@@ -214,6 +210,10 @@ fs::path SwaySession::giveToUser(const fs::path& executable) {
 }
 
 std::unique_ptr<ChildProcess> SwaySession::startAsUser(const std::vector<std::string>& environmentAndCommand) {
+  return std::make_unique<ChildProcess>(asUser(environmentAndCommand));
+}
+
+ChildProcess::Options SwaySession::asUser(const std::vector<std::string>& environmentAndCommand) const {
   ChildProcess::Options options;
   options.executable = "/usr/bin/setpriv";
   options.arguments = {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "/usr/bin/env", "-i",
@@ -224,14 +224,12 @@ std::unique_ptr<ChildProcess> SwaySession::startAsUser(const std::vector<std::st
   if (!xDisplay_.empty()) options.arguments.push_back("DISPLAY=" + xDisplay_);
   options.arguments.insert(options.arguments.end(), environmentAndCommand.begin(), environmentAndCommand.end());
   options.workingFolder = home();
-  return std::make_unique<ChildProcess>(options);
+  return options;
 }
 
 std::optional<std::string> SwaySession::runToEnd(const std::vector<std::string>& command) {
-  std::unique_ptr<ChildProcess> child = startAsUser(command);
-  const std::optional<ExitStatus> exit = child->waitForExit(5s);
-  if (!exit || exit->code != 0) return std::nullopt;
-  return child->standardOutput();
+  const RunResult run = RunToEnd(asUser(command), 5s);
+  return run.succeeded() ? std::optional(run.output) : std::nullopt;
 }
 
 std::optional<ScreenImage> SwaySession::screenshot(int top, int height) {
@@ -256,7 +254,7 @@ KwinSession::KwinSession(const fs::path& folder) : folder_(folder) {
   sycoca.executable = "/usr/bin/kbuildsycoca5";
   sycoca.setEnvironment = environment();
   sycoca.unsetEnvironment = {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME"};
-  if (!ChildProcess(sycoca).waitForExit(30s)) failure_ = "kbuildsycoca5 did not finish";
+  if (!RunToEnd(sycoca, 30s).exit) failure_ = "kbuildsycoca5 did not finish";
 
   ChildProcess::Options bus;
   bus.executable = "/usr/bin/dbus-daemon";
@@ -300,33 +298,22 @@ std::vector<std::pair<std::string, std::string>> KwinSession::environment() cons
           {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (folder_ / "bus").string()}};
 }
 
-std::unique_ptr<ChildProcess> KwinSession::start(const fs::path& executable,
-                                                 const std::vector<std::string>& arguments) {
-  ChildProcess::Options options;
-  options.executable = executable;
-  options.arguments = arguments;
-  options.setEnvironment = environment();
+ChildProcess::Options KwinSession::client(const fs::path& executable, const std::vector<std::string>& arguments) const {
+  ChildProcess::Options options{executable, arguments, folder_ / "home", environment(),
+                                {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}};
   options.setEnvironment.push_back({"WAYLAND_DISPLAY", "wayland-lumio"});
   options.setEnvironment.push_back({"DISPLAY", xDisplay_});
-  options.unsetEnvironment = {"XDG_DATA_HOME", "XDG_CONFIG_HOME"};
-  options.workingFolder = folder_ / "home";
-  return std::make_unique<ChildProcess>(options);
+  return options;
 }
 
-bool KwinSession::runTool(const char* tool, const std::vector<std::string>& arguments, std::string* output) {
-  std::unique_ptr<ChildProcess> child = start(tool, arguments);
-  const std::optional<ExitStatus> exit = child->waitForExit(5s);
-  if (output != nullptr) *output = child->standardOutput();
-  return exit && exit->code == 0;
+bool KwinSession::pressKey(int evdevCode) {
+  return RunToEnd(client(LUMIO_KWIN_FAKE_INPUT, {std::to_string(evdevCode)}), 5s).succeeded();
 }
-
-bool KwinSession::pressKey(int evdevCode) { return runTool(LUMIO_KWIN_FAKE_INPUT, {std::to_string(evdevCode)}); }
 
 std::optional<ScreenImage> KwinSession::screenshot(int top, int height) {
-  std::string bytes;
-  if (!runTool(LUMIO_KWIN_SCREENSHOT, {"0", std::to_string(top), "1280", std::to_string(height)}, &bytes))
-    return std::nullopt;
-  return ImageFromPpm(bytes, 0, top);
+  const RunResult shot =
+      RunToEnd(client(LUMIO_KWIN_SCREENSHOT, {"0", std::to_string(top), "1280", std::to_string(height)}), 5s);
+  return shot.succeeded() ? ImageFromPpm(shot.output, 0, top) : std::nullopt;
 }
 
 }  // namespace lumio::testing::e2e

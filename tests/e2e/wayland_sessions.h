@@ -20,9 +20,6 @@
 
 namespace lumio::testing::e2e {
 
-using Clock = std::chrono::steady_clock;
-
-long long MsSince(Clock::time_point t);
 // Written in place: the same file, new contents, as the kernel changes a light.
 void WriteFile(const std::filesystem::path& file, const std::string& text);
 // A binary PPM, as grim writes it, as a screen image whose top-left corner
@@ -84,6 +81,8 @@ class SwaySession {
   std::string swayErrors() const { return sway_ ? sway_->standardError() : ""; }
 
  private:
+  ChildProcess::Options asUser(const std::vector<std::string>& environmentAndCommand) const;
+
   std::filesystem::path folder_;
   std::unique_ptr<ChildProcess> sway_;
   std::string wayland_, swaySocket_, xDisplay_, failure_;
@@ -101,15 +100,18 @@ class KwinSession {
   const std::string& failure() const { return failure_; }
 
   // A client of the session, XWayland's display set.
+  ChildProcess::Options client(const std::filesystem::path& executable,
+                               const std::vector<std::string>& arguments) const;
   std::unique_ptr<ChildProcess> start(const std::filesystem::path& executable,
-                                      const std::vector<std::string>& arguments);
+                                      const std::vector<std::string>& arguments) {
+    return std::make_unique<ChildProcess>(client(executable, arguments));
+  }
   // A key pressed and released, as on a keyboard.
   bool pressKey(int evdevCode);
   std::optional<ScreenImage> screenshot(int top, int height);
   std::string kwinErrors() const { return kwin_ ? kwin_->standardError() : ""; }
 
  private:
-  bool runTool(const char* tool, const std::vector<std::string>& arguments, std::string* output = nullptr);
   std::vector<std::pair<std::string, std::string>> environment() const;
 
   std::filesystem::path folder_;

@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
+
+#include "support/wait.h"
 
 namespace lumio::testing {
 
@@ -35,27 +36,19 @@ ChildProcess::Options XvfbOptions(const std::vector<std::string>& arguments) {
 }  // namespace
 
 OwnXServer::OwnXServer(const std::vector<std::string>& arguments) : server_(XvfbOptions(arguments)) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    const std::string out = server_.standardOutput();
-    if (out.find('\n') != std::string::npos) {
-      display_ = ":" + out.substr(0, out.find('\n'));
-      return;
-    }
-    if (!server_.running() || std::chrono::steady_clock::now() > deadline)
-      throw std::runtime_error("Xvfb did not start: " + server_.standardError());
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  const auto named = [this] { return server_.standardOutput().find('\n') != std::string::npos || !server_.running(); };
+  const bool up = WaitUntil(named, std::chrono::seconds(10));
+  const std::string out = server_.standardOutput();
+  if (!up || out.find('\n') == std::string::npos)
+    throw std::runtime_error("Xvfb did not start: " + server_.standardError());
+  display_ = ":" + out.substr(0, out.find('\n'));
 }
 
-ToolResult RunTool(const std::string& name, const std::vector<std::string>& arguments,
-                   std::chrono::milliseconds patience) {
+RunResult RunTool(const std::string& name, const std::vector<std::string>& arguments,
+                  std::chrono::milliseconds patience) {
   const std::filesystem::path program = FindProgram(name);
-  if (program.empty()) return {127, name + " is not installed"};
-  ChildProcess tool({program, arguments, {}, {}, {}});
-  const std::optional<ExitStatus> exit = tool.waitForExit(patience);
-  if (!exit) return {-1, name + " did not end in time"};
-  return {exit->code.value_or(-1), tool.standardError()};
+  if (program.empty()) return {ExitStatus{127, std::nullopt}, "", name + " is not installed"};
+  return RunToEnd({program, arguments, {}, {}, {}}, patience);
 }
 
 }  // namespace lumio::testing

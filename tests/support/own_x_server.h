@@ -27,14 +27,9 @@ class OwnXServer {
   std::string display_;
 };
 
-// Runs a command-line tool to its end (at most `patience`); its exit status
-// and what it said on standard error. An exit status of 127 for a tool
-// that is not there.
-struct ToolResult {
-  int code = -1;
-  std::string error;
-};
-ToolResult RunTool(const std::string& name, const std::vector<std::string>& arguments,
+// Runs a command-line tool from $PATH to its end (at most `patience`); an
+// exit status of 127 for a tool that is not there.
+RunResult RunTool(const std::string& name, const std::vector<std::string>& arguments,
                    std::chrono::milliseconds patience = std::chrono::seconds(10));
 
 }  // namespace lumio::testing

@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/wait.h"
+
 extern char** environ;
 
 namespace lumio::testing {
@@ -124,11 +126,7 @@ bool ChildProcess::running() {
 }
 
 std::optional<ExitStatus> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (running()) {
-    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  WaitUntil([this] { return !running(); }, timeout, [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
   return exit_;
 }
 
@@ -147,6 +145,16 @@ void ChildProcess::stop(std::chrono::milliseconds grace) {
 
 std::string ChildProcess::standardOutput() const { return ReadWholeFile(outputFolder_.path() / "stdout"); }
 std::string ChildProcess::standardError() const { return ReadWholeFile(outputFolder_.path() / "stderr"); }
+
+RunResult RunToEnd(const ChildProcess::Options& options, std::chrono::milliseconds patience) {
+  ChildProcess child(options);
+  RunResult result{child.waitForExit(patience), "", ""};
+  child.stop();
+  result.output = child.standardOutput();
+  result.error = child.standardError();
+  if (!result.exit) result.error += "(" + options.executable.string() + " did not end in time)";
+  return result;
+}
 
 std::filesystem::path CopyExecutable(const std::filesystem::path& executable, const std::filesystem::path& folder) {
   const std::filesystem::path copy = folder / executable.filename();

@@ -63,6 +63,14 @@ class ChildProcess {
   std::optional<ExitStatus> exit_;
 };
 
+// A command run to its end, or stopped once the time is up.
+struct RunResult {
+  std::optional<ExitStatus> exit;  // nothing when it did not end in time
+  std::string output, error;
+  bool succeeded() const { return exit && exit->code == 0; }
+};
+RunResult RunToEnd(const ChildProcess::Options& options, std::chrono::milliseconds patience);
+
 // The executable copied into the folder, keeping its permissions; returns
 // the copy's path.
 std::filesystem::path CopyExecutable(const std::filesystem::path& executable, const std::filesystem::path& folder);

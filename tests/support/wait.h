@@ -8,14 +8,20 @@
 
 namespace lumio::testing {
 
+using Clock = std::chrono::steady_clock;
+
+inline long long MsSince(Clock::time_point t) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
+}
+
 inline void SleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
 
 inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
                       const std::function<void()>& turn = SleepBriefly) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const auto deadline = Clock::now() + timeout;
   for (;;) {
     if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (Clock::now() >= deadline) return false;
     turn();
   }
 }

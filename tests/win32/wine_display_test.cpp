@@ -27,7 +27,6 @@
 namespace lumio::testing {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -48,23 +47,8 @@ std::filesystem::path Helper(const std::string& name) { return kWin32Build / "te
 
 std::unique_ptr<ChildProcess> StartUnderWine(const std::filesystem::path& exe, std::vector<std::string> arguments = {},
                                              const std::filesystem::path& workingFolder = {}) {
-  ChildProcess::Options options;
-  options.executable = LUMIO_WINE;
-  options.arguments.push_back(exe.string());
-  for (std::string& a : arguments) options.arguments.push_back(std::move(a));
-  options.workingFolder = workingFolder;
-  return std::make_unique<ChildProcess>(options);
-}
-
-// Runs a helper to its end (Wine's start-up included) and gives its status.
-ExitStatus RunUnderWine(const std::filesystem::path& exe, std::vector<std::string> arguments) {
-  auto child = StartUnderWine(exe, std::move(arguments));
-  const std::optional<ExitStatus> status = child->waitForExit(seconds(60));
-  if (!status) {
-    child->stop();
-    return ExitStatus{std::nullopt, 9};
-  }
-  return *status;
+  arguments.insert(arguments.begin(), exe.string());
+  return std::make_unique<ChildProcess>(ChildProcess::Options{LUMIO_WINE, arguments, workingFolder, {}, {}});
 }
 
 // Green's bounding columns in the box, or nothing when there is none.
@@ -89,12 +73,7 @@ std::optional<Extent> GreenExtent(const XScreen& screen, const Box& box) {
 
 // Runs a program to its end; true when it succeeded.
 bool RunProgram(const std::string& program, std::vector<std::string> arguments) {
-  ChildProcess::Options options;
-  options.executable = program;
-  options.arguments = std::move(arguments);
-  ChildProcess child(options);
-  const std::optional<ExitStatus> status = child.waitForExit(seconds(30));
-  return status && status->code == 0;
+  return RunToEnd({program, std::move(arguments), {}, {}, {}}, seconds(30)).succeeded();
 }
 
 // Times the main thread has gone to sleep waiting: each wake-up adds one,
@@ -155,8 +134,11 @@ class WineDisplayTest : public ::testing::Test {
     return window;
   }
 
-  ExitStatus Probe(std::vector<std::string> arguments) {
-    return RunUnderWine(Helper("lumio-paint-probe.exe"), std::move(arguments));
+  // Runs the probe to its end, Wine's start-up included.
+  RunResult Probe(const std::vector<std::string>& arguments) {
+    std::vector<std::string> all{Helper("lumio-paint-probe.exe").string()};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return RunToEnd({LUMIO_WINE, all, {}, {}, {}}, seconds(60));
   }
 
   XScreen screen;
@@ -167,8 +149,8 @@ TEST_F(WineDisplayTest, ScreenSurfacePaintsOverEverythingAndTheRepaintErasesIt) 
   StartProgman();
   ASSERT_EQ(GreenIn(screen, kTextArea), 0);
 
-  const ExitStatus painted = Probe({"paint", "250", "300", "Caps Lock is ON"});
-  ASSERT_EQ(painted.code, 0) << painted.describe();
+  const RunResult painted = Probe({"paint", "250", "300", "Caps Lock is ON"});
+  ASSERT_TRUE(painted.succeeded()) << painted.error;
   ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5)))
       << "the text never reached the X screen";
   const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
@@ -182,8 +164,8 @@ TEST_F(WineDisplayTest, ScreenSurfacePaintsOverEverythingAndTheRepaintErasesIt) 
   std::this_thread::sleep_for(milliseconds(1000));
   EXPECT_GT(GreenIn(screen, kTextArea), 500);
 
-  const ExitStatus erased = Probe({"erase"});
-  ASSERT_EQ(erased.code, 0) << erased.describe();
+  const RunResult erased = Probe({"erase"});
+  ASSERT_TRUE(erased.succeeded()) << erased.error;
   EXPECT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5)));
 }
 
@@ -191,9 +173,9 @@ TEST_F(WineDisplayTest, DesktopIconsHideAndShowTheProgmanWindow) {
   const ::Window window = StartProgman();
   ASSERT_NE(window, 0u);
 
-  ASSERT_EQ(Probe({"hide-icons"}).code, 0);
+  ASSERT_TRUE(Probe({"hide-icons"}).succeeded());
   EXPECT_TRUE(WaitUntil([&] { return !screen.isViewable(window); }, seconds(5)));
-  ASSERT_EQ(Probe({"show-icons"}).code, 0);
+  ASSERT_TRUE(Probe({"show-icons"}).succeeded());
   EXPECT_TRUE(WaitUntil([&] { return screen.isViewable(window); }, seconds(5)));
 }
 
@@ -278,10 +260,10 @@ TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
   int onRight = 0, offRight = 0;
   for (const auto& [text, right] : {std::pair<const char*, int*>{"Caps Lock is ON", &onRight},
                                     std::pair<const char*, int*>{"Caps Lock is OFF", &offRight}}) {
-    ASSERT_EQ(Probe({"paint", "250", "300", text}).code, 0);
+    ASSERT_TRUE(Probe({"paint", "250", "300", text}).succeeded());
     ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5)));
     *right = GreenExtent(screen, kTextArea)->right;
-    ASSERT_EQ(Probe({"erase"}).code, 0);
+    ASSERT_TRUE(Probe({"erase"}).succeeded());
     ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5)));
   }
   ASSERT_GT(offRight, onRight + 10);

@@ -44,8 +44,8 @@ class OwnServer final : public ::testing::Environment {
 };
 
 void RunOrFail(const std::string& tool, const std::vector<std::string>& arguments) {
-  const lumio::testing::ToolResult result = RunTool(tool, arguments);
-  ASSERT_EQ(result.code, 0) << tool << " failed: " << result.error;
+  const lumio::testing::RunResult result = RunTool(tool, arguments);
+  ASSERT_TRUE(result.succeeded()) << tool << " failed: " << result.error;
 }
 
 void Key(XScreen& xs, int keycode, bool down) {
