@@ -37,7 +37,7 @@ double MsBetween(Clock::time_point a, Clock::time_point b) {
 
 // The rows of the first banner line and of the announcement's capital C:
 // small enough to read back every millisecond or so.
-bool GreenShown(const XScreen& screen) { return e2e::GrabGreen(screen, 250, 300, 120, 72).any(); }
+bool GreenShown(const XScreen& screen) { return lumio::testing::GrabGreen(screen, 250, 300, 120, 72).any(); }
 
 // Polls fast until the condition holds; the time it first held, or nothing.
 template <class Condition>
@@ -93,7 +93,7 @@ int Measure(const std::filesystem::path& executable, int presses, int idleSecond
   const auto startDeadline = started + 10s;
   while ((!bannerAt || !windowAt) && Clock::now() < startDeadline && program.running()) {
     if (!bannerAt && GreenShown(screen)) bannerAt = Clock::now();
-    if (!windowAt && !e2e::ViewableWindowsTitled(screen, e2e::kTitle).empty()) windowAt = Clock::now();
+    if (!windowAt && !lumio::testing::ViewableWindowsTitled(screen, e2e::kTitle).empty()) windowAt = Clock::now();
     std::this_thread::sleep_for(500us);
   }
   const auto printSince = [&](const char* what, const std::optional<Clock::time_point>& at) {

@@ -1,11 +1,10 @@
 // What the end-to-end tests and the measurements share: where the program
-// is, how to find its windows, and how to read green text off the screen.
+// is, what it writes, and how to find its message boxes.
 #pragma once
 
 #include <X11/Xlib.h>
 
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,11 +28,6 @@ std::filesystem::path ProgramExecutable();
 // twenty more, each followed by CR LF.
 std::string DefaultKeyListBytes();
 
-
-// Viewable windows carrying the title (WM_NAME or _NET_WM_NAME), searched
-// from the root down a few levels so a reparenting window manager's frames
-// do not hide them.
-std::vector<::Window> ViewableWindowsTitled(const XScreen& screen, const std::string& title);
 // Every viewable child of the root.
 std::vector<::Window> ViewableTopLevels(const XScreen& screen);
 // Viewable top-level windows a window manager would manage, other than the
@@ -43,18 +37,5 @@ std::vector<::Window> MessageBoxes(const XScreen& screen, const std::set<::Windo
 
 // Repaints the root's background: clears what a killed program left drawn.
 void RepaintRoot(const XScreen& screen);
-
-// Where the overlay-green pixels of an image are.
-struct GreenArea {
-  int count = 0;
-  int left = 0, right = -1, top = 0, bottom = -1;  // screen coordinates, inclusive
-  std::vector<int> rowCounts;                       // one per image row
-  bool any() const { return count > 0; }
-};
-GreenArea FindGreen(const ScreenImage& image);
-GreenArea GrabGreen(const XScreen& screen, int x, int y, int width, int height);
-
-// The first row (screen y) in [from, to) that has green, if any.
-std::optional<int> FirstGreenRow(const GreenArea& area, int imageTop, int from, int to);
 
 }  // namespace lumio::testing::e2e

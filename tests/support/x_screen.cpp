@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -74,6 +75,61 @@ void SendDeleteWindow(const XScreen& screen, ::Window window) {
 
 bool IsOverlayGreen(Rgb c) { return c.g >= 200 && c.r <= 60 && c.b <= 60; }
 
+GreenArea FindGreen(const ScreenImage& image) {
+  GreenArea area;
+  area.rowCounts.assign(static_cast<std::size_t>(image.height), 0);
+  for (int py = 0; py < image.height; ++py)
+    for (int px = 0; px < image.width; ++px) {
+      if (!IsOverlayGreen(image.at(px, py))) continue;
+      const int sx = image.x + px, sy = image.y + py;
+      if (area.count == 0) {
+        area.left = area.right = sx;
+        area.top = area.bottom = sy;
+      }
+      ++area.count;
+      ++area.rowCounts[static_cast<std::size_t>(py)];
+      area.left = std::min(area.left, sx);
+      area.right = std::max(area.right, sx);
+      area.top = std::min(area.top, sy);
+      area.bottom = std::max(area.bottom, sy);
+    }
+  return area;
+}
+
+GreenArea GrabGreen(const XScreen& screen, int x, int y, int width, int height) {
+  return FindGreen(screen.grab(x, y, width, height));
+}
+
+std::optional<int> FirstGreenRow(const GreenArea& area, int imageTop, int from, int to) {
+  for (int y = from; y < to; ++y) {
+    const int row = y - imageTop;
+    if (row < 0 || row >= static_cast<int>(area.rowCounts.size())) continue;
+    if (area.rowCounts[static_cast<std::size_t>(row)] > 0) return y;
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+void CollectTitled(const XScreen& screen, ::Window window, const std::string& title, int depth,
+                   std::vector<::Window>& found) {
+  for (::Window child : ChildrenOf(screen.display(), window)) {
+    if (TitleOf(screen.display(), child) == title) {
+      if (screen.isViewable(child)) found.push_back(child);
+    } else if (depth < 5) {
+      CollectTitled(screen, child, title, depth + 1, found);
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<::Window> ViewableWindowsTitled(const XScreen& screen, const std::string& title) {
+  std::vector<::Window> found;
+  CollectTitled(screen, screen.root(), title, 1, found);
+  return found;
+}
+
 XScreen::XScreen() {
   // Windows of other processes come and go while a test walks the tree; a
   // window that vanished under a query is no reason to end the test run.
@@ -108,12 +164,7 @@ ScreenImage XScreen::grab(int x, int y, int w, int h) const {
   return image;
 }
 
-int XScreen::countGreen(int x, int y, int w, int h) const {
-  const ScreenImage image = grab(x, y, w, h);
-  int n = 0;
-  for (const Rgb& c : image.pixels) n += IsOverlayGreen(c) ? 1 : 0;
-  return n;
-}
+int XScreen::countGreen(int x, int y, int w, int h) const { return GrabGreen(*this, x, y, w, h).count; }
 
 ::Window XScreen::createWindow(int x, int y, int w, int h, std::uint32_t rgb, bool desktopType,
                                const std::string& title) {
@@ -149,23 +200,6 @@ void XScreen::setFocus(::Window window) {
   XSetInputFocus(dpy_, window, RevertToParent, CurrentTime);
   XSync(dpy_, False);
 }
-
-namespace {
-
-bool HasTitle(Display* dpy, ::Window w, const std::string& title) { return TitleOf(dpy, w) == title; }
-
-::Window FindTitled(Display* dpy, ::Window w, const std::string& title, int depth) {
-  if (HasTitle(dpy, w, title)) return w;
-  if (depth > 4) return 0;
-  ::Window found = 0;
-  for (::Window child : ChildrenOf(dpy, w))
-    if (found == 0) found = FindTitled(dpy, child, title, depth + 1);
-  return found;
-}
-
-}  // namespace
-
-::Window XScreen::findWindowByTitle(const std::string& title) const { return FindTitled(dpy_, root(), title, 0); }
 
 void XScreen::pressKey(unsigned long keysym) {
   XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), True, CurrentTime);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,22 @@ void SendDeleteWindow(const XScreen& screen, ::Window window);
 // Pure green text as the overlay paints it (anti-aliased edges excluded).
 bool IsOverlayGreen(Rgb c);
 
+// Where the overlay-green pixels of an image are.
+struct GreenArea {
+  int count = 0;
+  int left = 0, right = -1, top = 0, bottom = -1;  // screen coordinates, inclusive
+  std::vector<int> rowCounts;                       // one per image row
+  bool any() const { return count > 0; }
+};
+GreenArea FindGreen(const ScreenImage& image);
+GreenArea GrabGreen(const XScreen& screen, int x, int y, int width, int height);
+// The first row (screen y) in [from, to) that has green, if any.
+std::optional<int> FirstGreenRow(const GreenArea& area, int imageTop, int from, int to);
+
+// Viewable windows carrying the title (WM_NAME or _NET_WM_NAME), searched
+// from the root down a few levels so that a window manager's frames or
+// Wine's virtual desktop do not hide them.
+std::vector<::Window> ViewableWindowsTitled(const XScreen& screen, const std::string& title);
 
 class XScreen {
  public:
@@ -65,9 +82,6 @@ class XScreen {
   void destroyWindow(::Window window);
   bool isViewable(::Window window) const;
   void setFocus(::Window window);
-
-  // The first window (depth first) whose WM_NAME or _NET_WM_NAME is title.
-  ::Window findWindowByTitle(const std::string& title) const;
 
   void pressKey(unsigned long keysym);
   void releaseKey(unsigned long keysym);

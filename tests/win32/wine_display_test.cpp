@@ -51,24 +51,9 @@ std::unique_ptr<ChildProcess> StartUnderWine(const std::filesystem::path& exe, s
   return std::make_unique<ChildProcess>(ChildProcess::Options{LUMIO_WINE, arguments, workingFolder, {}, {}});
 }
 
-// Green's bounding columns in the box, or nothing when there is none.
-struct Extent {
-  int left, right, top, bottom;
-};
-std::optional<Extent> GreenExtent(const XScreen& screen, const Box& box) {
-  const ScreenImage image = screen.grab(box.x, box.y, box.width, box.height);
-  std::optional<Extent> extent;
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x) {
-      if (!IsOverlayGreen(image.at(x, y))) continue;
-      const int sx = box.x + x, sy = box.y + y;
-      if (!extent) extent = Extent{sx, sx, sy, sy};
-      extent->left = std::min(extent->left, sx);
-      extent->right = std::max(extent->right, sx);
-      extent->top = std::min(extent->top, sy);
-      extent->bottom = std::max(extent->bottom, sy);
-    }
-  return extent;
+// Where the green is in the box.
+GreenArea GreenAt(const XScreen& screen, const Box& box) {
+  return GrabGreen(screen, box.x, box.y, box.width, box.height);
 }
 
 // Runs a program to its end; true when it succeeded.
@@ -87,24 +72,8 @@ std::optional<long long> MainThreadWakeups(pid_t pid) {
 
 int GreenIn(const XScreen& screen, const Box& box) { return screen.countGreen(box.x, box.y, box.width, box.height); }
 
-bool TitleIs(Display* dpy, ::Window w, const std::string& title) {
-  char* name = nullptr;
-  if (XFetchName(dpy, w, &name) == 0 || name == nullptr) return false;
-  const bool same = title == name;
-  XFree(name);
-  return same;
-}
-
-// Viewable windows with this title anywhere in the tree.
-int CountViewable(const XScreen& screen, ::Window w, const std::string& title, int depth = 0) {
-  int n = TitleIs(screen.display(), w, title) && screen.isViewable(w) ? 1 : 0;
-  if (depth > 4) return n;
-  ::Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (XQueryTree(screen.display(), w, &root, &parent, &children, &count) == 0) return n;
-  for (unsigned i = 0; i < count; ++i) n += CountViewable(screen, children[i], title, depth + 1);
-  if (children != nullptr) XFree(children);
-  return n;
+int CountViewable(const XScreen& screen, const std::string& title) {
+  return static_cast<int>(ViewableWindowsTitled(screen, title).size());
 }
 
 class WineDisplayTest : public ::testing::Test {
@@ -123,15 +92,10 @@ class WineDisplayTest : public ::testing::Test {
     std::vector<std::string> arguments{kProgmanTitle};
     if (!hungUntil.empty()) arguments.push_back("Z:" + hungUntil.string());
     progman = StartUnderWine(Helper("lumio-progman-window.exe"), arguments);
-    ::Window window = 0;
-    const bool found = WaitUntil(
-        [&] {
-          window = screen.findWindowByTitle(kProgmanTitle);
-          return window != 0 && screen.isViewable(window);
-        },
-        seconds(30));
-    EXPECT_TRUE(found) << "the Progman stand-in never appeared";
-    return window;
+    std::vector<::Window> found;
+    EXPECT_TRUE(WaitUntil([&] { return !(found = ViewableWindowsTitled(screen, kProgmanTitle)).empty(); }, seconds(30)))
+        << "the Progman stand-in never appeared";
+    return found.empty() ? 0 : found.front();
   }
 
   // Runs the probe to its end, Wine's start-up included.
@@ -153,12 +117,11 @@ TEST_F(WineDisplayTest, ScreenSurfacePaintsOverEverythingAndTheRepaintErasesIt) 
   ASSERT_TRUE(painted.succeeded()) << painted.error;
   ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5)))
       << "the text never reached the X screen";
-  const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
-  ASSERT_TRUE(extent);
-  EXPECT_GE(extent->left, 250);
-  EXPECT_LE(extent->left, 262) << "the first glyph starts at the left edge";
-  EXPECT_GE(extent->top, 300);
-  EXPECT_LE(extent->bottom, 300 + 72);
+  const GreenArea extent = GreenAt(screen, kTextArea);
+  EXPECT_GE(extent.left, 250);
+  EXPECT_LE(extent.left, 262) << "the first glyph starts at the left edge";
+  EXPECT_GE(extent.top, 300);
+  EXPECT_LE(extent.bottom, 300 + 72);
 
   // It stays until something erases it.
   std::this_thread::sleep_for(milliseconds(1000));
@@ -195,22 +158,21 @@ TEST_F(WineDisplayTest, ProgramShowsTheBannerHidesTheIconsRunsOnceAndWritesItsLi
     SCOPED_TRACE("line at " + std::to_string(top));
     EXPECT_GT(GreenIn(screen, {250, top, 800, 20}), 20);
   }
-  const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
-  ASSERT_TRUE(extent);
-  EXPECT_GE(extent->left, 250);
-  EXPECT_LE(extent->left, 256);
-  EXPECT_GE(extent->top, 300);
+  const GreenArea extent = GreenAt(screen, kTextArea);
+  EXPECT_GE(extent.left, 250);
+  EXPECT_LE(extent.left, 256);
+  EXPECT_GE(extent.top, 300);
 
   // The icons are away for the introduction; the window comes up after the banner.
   EXPECT_TRUE(WaitUntil([&] { return !screen.isViewable(progmanWindow); }, seconds(5)));
-  EXPECT_TRUE(WaitUntil([&] { return CountViewable(screen, screen.root(), kTitle) == 1; }, seconds(5)));
+  EXPECT_TRUE(WaitUntil([&] { return CountViewable(screen, kTitle) == 1; }, seconds(5)));
 
   // A second copy leaves at once, quietly, without a window of its own.
   auto second = StartUnderWine(exe, {}, elsewhere.path());
   const std::optional<ExitStatus> secondExit = second->waitForExit(seconds(30));
   ASSERT_TRUE(secondExit) << "the second copy kept running";
   EXPECT_EQ(secondExit->code, 0) << secondExit->describe();
-  EXPECT_EQ(CountViewable(screen, screen.root(), kTitle), 1);
+  EXPECT_EQ(CountViewable(screen, kTitle), 1);
   EXPECT_TRUE(program->running());
 
   // Seven seconds in, the banner goes and the icons come back.
@@ -262,7 +224,7 @@ TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
                                     std::pair<const char*, int*>{"Caps Lock is OFF", &offRight}}) {
     ASSERT_TRUE(Probe({"paint", "250", "300", text}).succeeded());
     ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5)));
-    *right = GreenExtent(screen, kTextArea)->right;
+    *right = GreenAt(screen, kTextArea).right;
     ASSERT_TRUE(Probe({"erase"}).succeeded());
     ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5)));
   }
@@ -300,10 +262,9 @@ TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
   const auto released = Clock::now();
   ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) > 500; }, seconds(5))) << "nothing announced";
   const auto shown = Clock::now();
-  const std::optional<Extent> extent = GreenExtent(screen, kTextArea);
-  ASSERT_TRUE(extent);
-  EXPECT_LE(extent->left, 262);
-  EXPECT_NEAR(extent->right, onRight, 4) << "expected \"Caps Lock is ON\" (\"OFF\" ends at " << offRight << ")";
+  const GreenArea extent = GreenAt(screen, kTextArea);
+  EXPECT_LE(extent.left, 262);
+  EXPECT_NEAR(extent.right, onRight, 4) << "expected \"Caps Lock is ON\" (\"OFF\" ends at " << offRight << ")";
   ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(5))) << "never erased";
   const auto erased = Clock::now();
 

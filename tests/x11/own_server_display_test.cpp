@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 
-#include "e2e/e2e_support.h"
 #include "keymonitor/module1.h"
 #include "platform/linux/x11/monitors_x11.h"
 #include "support/own_x_server.h"
@@ -25,8 +24,8 @@ using namespace std::chrono_literals;
 using lumio::testing::ChildProcess;
 using lumio::testing::FindProgram;
 using lumio::testing::RunTool;
-using lumio::testing::e2e::GrabGreen;
-using lumio::testing::e2e::GreenArea;
+using lumio::testing::GrabGreen;
+using lumio::testing::GreenArea;
 using lumio::testing::WaitUntil;
 using lumio::testing::XScreen;
 

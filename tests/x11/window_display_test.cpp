@@ -18,6 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using lumio::testing::PropertyOf;
+using lumio::testing::TitleOf;
 using lumio::testing::WaitUntil;
 using lumio::testing::XScreen;
 
@@ -34,7 +35,7 @@ TEST_F(WindowTest, IsCreatedHiddenWithItsHintsAlreadyInPlace) {
   xs.sync();
   // Everything a window manager reads at map time is there before the map.
   EXPECT_FALSE(xs.isViewable(xid));
-  EXPECT_EQ(xs.findWindowByTitle(std::string(kAppTitle)), xid);
+  EXPECT_EQ(TitleOf(xs.display(), xid), kAppTitle);
   const std::vector<unsigned long> motif = PropertyOf(xs.display(), xid, "_MOTIF_WM_HINTS");
   ASSERT_EQ(motif.size(), 5u);
   EXPECT_EQ(motif[1], 4u | 32u);       // functions: move and close
