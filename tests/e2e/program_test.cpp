@@ -232,22 +232,9 @@ TEST_F(ProgramTest, CapsLockIsAnnouncedAfterReleaseWhileAnotherWindowHasTheFocus
   EXPECT_FALSE(greenWhileHeld) << "announced while the key was still down";
   ASSERT_TRUE(screen_->capsLockOn());
 
-  // Waits for one announcement and returns its extent once fully drawn.
   const auto announcement = [&](Clock::time_point from, const char* what) {
-    const bool shown = WaitUntil([&] { return AreaHasGreen(); }, 5s);
-    const long long shownMs = MsSince(from);
-    const auto shownAt = Clock::now();
-    EXPECT_TRUE(shown) << what << " not announced within 5 s";
-    EXPECT_GE(shownMs, 350) << what << " announced too soon after release";
-    std::this_thread::sleep_for(100ms);
-    const GreenArea text = AreaGreen();
-    const bool gone = WaitUntil([&] { return !AreaHasGreen(); }, 5s);
-    const long long shownForMs = MsSince(shownAt);
-    EXPECT_TRUE(gone) << what << " still on the screen 5 s later";
-    EXPECT_GE(shownForMs, 200) << what << " erased too soon";
-    std::cout << "[ figures  ] " << what << ": shown " << shownMs << " ms after release, for about " << shownForMs
-              << " ms\n";
-    return text;
+    return WatchAnnouncement([&] { return screen_->grab(kAreaX, kAreaY, kAreaWidth, kAreaHeight); }, from, what,
+                             {.notBefore = 350ms, .within = 5s, .goneWithin = 5100ms, .shownAtLeast = 200ms});
   };
 
   const GreenArea on = announcement(released, "Caps Lock is ON");
