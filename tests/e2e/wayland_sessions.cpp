@@ -98,17 +98,7 @@ AdoptedProcesses::~AdoptedProcesses() {
   for (int round = 0; round < 3; ++round) {  // one ending may orphan another
     const std::vector<pid_t> left = ChildrenOf(getpid());
     if (left.empty()) break;
-    for (pid_t pid : left) kill(pid, SIGTERM);
-    const auto deadline = Clock::now() + 2s;
-    for (pid_t pid : left) {
-      pid_t reaped = 0;
-      while ((reaped = waitpid(pid, nullptr, WNOHANG)) == 0 && Clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
-      if (reaped == 0) {  // still running: this it cannot refuse
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-      }
-    }
+    for (pid_t pid : left) EndChild(pid, 2s);
   }
   prctl(PR_SET_CHILD_SUBREAPER, 0);
 }

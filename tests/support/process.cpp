@@ -135,12 +135,16 @@ void ChildProcess::sendSignal(int signal) {
 }
 
 void ChildProcess::stop(std::chrono::milliseconds grace) {
-  if (!running()) return;
-  ::kill(pid_, SIGTERM);
-  if (waitForExit(grace)) return;
-  ::kill(pid_, SIGKILL);
+  if (running()) exit_ = Decode(EndChild(pid_, grace));
+}
+
+int EndChild(pid_t pid, std::chrono::milliseconds grace) {
+  ::kill(pid, SIGTERM);
   int status = 0;
-  if (waitpid(pid_, &status, 0) == pid_) exit_ = Decode(status);  // SIGKILL cannot be refused: no hang
+  if (WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, grace)) return status;
+  ::kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);  // SIGKILL cannot be refused: no hang
+  return status;
 }
 
 std::string ChildProcess::standardOutput() const { return ReadWholeFile(outputFolder_.path() / "stdout"); }
@@ -164,24 +168,8 @@ std::filesystem::path CopyExecutable(const std::filesystem::path& executable, co
 }
 
 std::optional<double> CpuSeconds(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text;
-  if (!std::getline(in, text)) return std::nullopt;
-  // The command name is in parentheses and may hold blanks: count fields
-  // from the last ')'. utime and stime are fields 14 and 15.
-  const std::size_t close = text.rfind(')');
-  if (close == std::string::npos) return std::nullopt;
-  std::istringstream fields(text.substr(close + 2));
-  std::string field;
-  unsigned long long utime = 0, stime = 0;
-  for (int n = 3; fields >> field; ++n) {
-    if (n == 14) utime = std::stoull(field);
-    if (n == 15) {
-      stime = std::stoull(field);
-      return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-  }
-  return std::nullopt;
+  const std::optional<long long> ns = CpuNanoseconds(pid);
+  return ns ? std::optional(static_cast<double>(*ns) / 1e9) : std::nullopt;
 }
 
 std::optional<long> PeakResidentKib(pid_t pid) {
@@ -202,10 +190,11 @@ std::optional<long long> CpuNanoseconds(pid_t pid) {
   return total;
 }
 
-std::optional<long long> Wakeups(pid_t pid) {
+std::optional<long long> Wakeups(pid_t pid, bool mainThreadOnly) {
   std::error_code ec;
   std::optional<long long> total;
   for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+    if (mainThreadOnly && task.path().filename() != std::to_string(pid)) continue;
     std::ifstream in(task.path() / "status");
     std::string line;
     while (std::getline(in, line))

@@ -63,6 +63,10 @@ class ChildProcess {
   std::optional<ExitStatus> exit_;
 };
 
+// A child of this process asked to stop (SIGTERM), killed once `grace` is
+// over, and reaped: its wait status.
+int EndChild(pid_t pid, std::chrono::milliseconds grace);
+
 // A command run to its end, or stopped once the time is up.
 struct RunResult {
   std::optional<ExitStatus> exit;  // nothing when it did not end in time
@@ -75,8 +79,8 @@ RunResult RunToEnd(const ChildProcess::Options& options, std::chrono::millisecon
 // the copy's path.
 std::filesystem::path CopyExecutable(const std::filesystem::path& executable, const std::filesystem::path& folder);
 
-// User plus system CPU time the process has used so far, in seconds
-// (clock-tick resolution). Nothing when /proc has no such process.
+// CPU time the process has used so far, in seconds; nothing when /proc has
+// no such process.
 std::optional<double> CpuSeconds(pid_t pid);
 // Time on a CPU so far in nanoseconds, all threads together, from the
 // scheduler's own count (/proc/<pid>/task/*/schedstat): fine enough for a
@@ -85,9 +89,9 @@ std::optional<long long> CpuNanoseconds(pid_t pid);
 // VmHWM from /proc/<pid>/status: the peak resident set, in KiB.
 std::optional<long> PeakResidentKib(pid_t pid);
 // How often the process has gone to sleep waiting for something so far
-// (voluntary context switches, all its threads together): each wake-up
-// adds one. Nothing when /proc has no such process.
-std::optional<long long> Wakeups(pid_t pid);
+// (voluntary context switches, all its threads together or its main thread
+// alone): each wake-up adds one. Nothing when /proc has no such process.
+std::optional<long long> Wakeups(pid_t pid, bool mainThreadOnly = false);
 
 std::string ReadWholeFile(const std::filesystem::path& file);
 

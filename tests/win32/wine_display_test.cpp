@@ -61,15 +61,6 @@ bool RunProgram(const std::string& program, std::vector<std::string> arguments) 
   return RunToEnd({program, std::move(arguments), {}, {}, {}}, seconds(30)).succeeded();
 }
 
-// Times the main thread has gone to sleep waiting: each wake-up adds one,
-// and under Wine so does every call into its server.
-std::optional<long long> MainThreadWakeups(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stoll(line.substr(24));
-  return std::nullopt;
-}
-
 int GreenIn(const XScreen& screen, const Box& box) { return screen.countGreen(box.x, box.y, box.width, box.height); }
 
 int CountViewable(const XScreen& screen, const std::string& title) {
@@ -83,6 +74,10 @@ class WineDisplayTest : public ::testing::Test {
       ASSERT_TRUE(std::filesystem::exists(file)) << file << " is missing: build the win32 preset";
     // Whatever an earlier test left on the screen must be gone first.
     ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(10)));
+  }
+  // Whatever happened, the X server's Caps Lock is off for the tests after.
+  void TearDown() override {
+    if (screen.capsLockOn()) screen.tapKey(XK_Caps_Lock);
   }
 
   // Our "Progman": a window of that class, on the screen once this returns.
@@ -195,23 +190,7 @@ TEST_F(WineDisplayTest, ProgramShowsTheBannerHidesTheIconsRunsOnceAndWritesItsLi
   EXPECT_TRUE(program->running());
 }
 
-// Whatever happens in the test, the X server's Caps Lock ends up off again
-// for the tests after it.
-class CapsLockOffAfterwards {
- public:
-  explicit CapsLockOffAfterwards(XScreen& screen) : screen_(screen) {}
-  ~CapsLockOffAfterwards() {
-    if (screen_.capsLockOn()) screen_.tapKey(XK_Caps_Lock);
-  }
-  CapsLockOffAfterwards(const CapsLockOffAfterwards&) = delete;
-  CapsLockOffAfterwards& operator=(const CapsLockOffAfterwards&) = delete;
-
- private:
-  XScreen& screen_;
-};
-
 TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
-  const CapsLockOffAfterwards restore(screen);
   // Start with Caps Lock off, so that pressing it once announces "ON".
   if (screen.capsLockOn()) screen.tapKey(XK_Caps_Lock);
   ASSERT_TRUE(WaitUntil([&] { return !screen.capsLockOn(); }, seconds(2)));
@@ -238,12 +217,13 @@ TEST_F(WineDisplayTest, CapsLockIsAnnouncedAfterItsReleaseAndErasedAgain) {
   ASSERT_TRUE(WaitUntil([&] { return GreenIn(screen, kTextArea) == 0; }, seconds(20))) << "banner stayed";
   ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(list); }, seconds(5))) << "no polling";
 
-  // Idle: the main thread's wake-ups over 3 s, past the start's own.
+  // Idle: the main thread's wake-ups over 3 s, past the start's own (under
+  // Wine every call into its server adds one).
   std::this_thread::sleep_for(milliseconds(1500));
-  const long long before = MainThreadWakeups(program->pid()).value_or(-1);
+  const long long before = Wakeups(program->pid(), true).value_or(-1);
   std::this_thread::sleep_for(seconds(3));
   std::printf("[ figures  ] idle: %.1f wake-ups a second of the main thread\n",
-              static_cast<double>(MainThreadWakeups(program->pid()).value_or(-1) - before) / 3.0);
+              static_cast<double>(Wakeups(program->pid(), true).value_or(-1) - before) / 3.0);
 
   // Another program's window has the keyboard: the stand-in, which says
   // which keys reach it.
