@@ -117,7 +117,7 @@ class WaylandSessionTest : public ::testing::Test {
     session_ = std::make_unique<SwaySession>(scratch_.path());
     ASSERT_EQ(session_->failure(), "");
     program_ = session_->giveToUser(ProgramExecutable());
-    click_ = session_->giveToUser(LUMIO_CLICK);
+    click_ = session_->giveToUser(LUMIO_WAYLAND_INPUT);
   }
 
   void TearDown() override {
@@ -157,7 +157,7 @@ class WaylandSessionTest : public ::testing::Test {
     const auto point = PointOnALetter(image, kClickRightmost);
     ASSERT_TRUE(point) << what << ": no green letter to click";
     const std::size_t before = mouseReports();
-    const auto clicked = session_->runToEnd({click_.string(), std::to_string(point->first),
+    const auto clicked = session_->runToEnd({click_.string(), "click", std::to_string(point->first),
                                              std::to_string(point->second), std::to_string(kScreenWidth),
                                              std::to_string(kScreenHeight)});
     ASSERT_TRUE(clicked) << what << ": the virtual pointer did not click";

@@ -238,7 +238,7 @@ KwinSession::KwinSession(const fs::path& folder) : folder_(folder) {
               "[Desktop Entry]\nType=Application\nName=" + fs::path(tool).filename().string() + "\nExec=" + tool +
                   "\nNoDisplay=true\n" + key + "=" + interface + "\n");
   };
-  trust(LUMIO_KWIN_FAKE_INPUT, "X-KDE-Wayland-Interfaces", "org_kde_kwin_fake_input");
+  trust(LUMIO_WAYLAND_INPUT, "X-KDE-Wayland-Interfaces", "org_kde_kwin_fake_input");
   trust(LUMIO_KWIN_SCREENSHOT, "X-KDE-DBUS-Restricted-Interfaces", "org.kde.KWin.ScreenShot2");
   ChildProcess::Options sycoca;
   sycoca.executable = "/usr/bin/kbuildsycoca5";
@@ -297,7 +297,7 @@ ChildProcess::Options KwinSession::client(const fs::path& executable, const std:
 }
 
 bool KwinSession::pressKey(int evdevCode) {
-  return RunToEnd(client(LUMIO_KWIN_FAKE_INPUT, {std::to_string(evdevCode)}), 5s).succeeded();
+  return RunToEnd(client(LUMIO_WAYLAND_INPUT, {"key", std::to_string(evdevCode)}), 5s).succeeded();
 }
 
 std::optional<ScreenImage> KwinSession::screenshot(int top, int height) {
