@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "contract/window_system_driver.h"
@@ -45,20 +46,17 @@ TEST_F(WindowSystemContract, HoldsEveryChildBelowTheVisibleAreaInTabOrder) {
   const int dpi = driver->dpi();
   const std::vector<ChildSeen> children = driver->children();
   ASSERT_EQ(children.size(), form.tabOrder.size());
+  const auto described = [dpi](const auto& child) {
+    return std::tuple(std::string(child.caption), TwipsToPixels(child.left, dpi), TwipsToPixels(child.top, dpi),
+                      TwipsToPixels(child.width, dpi), TwipsToPixels(child.height, dpi));
+  };
   for (std::size_t i = 0; i < children.size(); ++i) {
     const TabStop& stop = form.tabOrder[i];
     const ChildSeen& seen = children[i];
-    const std::string caption(stop.child != nullptr ? stop.child->caption : stop.key->caption);
-    const int left = stop.child != nullptr ? stop.child->left : stop.key->left;
-    const int top = stop.child != nullptr ? stop.child->top : stop.key->top;
-    const int width = stop.child != nullptr ? stop.child->width : stop.key->width;
-    const int height = stop.child != nullptr ? stop.child->height : stop.key->height;
-    SCOPED_TRACE("child " + std::to_string(i) + " \"" + caption + "\"");
-    EXPECT_EQ(seen.caption, caption);
-    EXPECT_EQ((std::vector<int>{seen.left, seen.top, seen.width, seen.height}),
-              (std::vector<int>{TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
-                                TwipsToPixels(height, dpi)}));
-    EXPECT_GE(seen.top, driver->clientHeight()) << "it would be seen";
+    EXPECT_EQ(std::tuple(seen.caption, seen.left, seen.top, seen.width, seen.height),
+              stop.child != nullptr ? described(*stop.child) : described(*stop.key))
+        << "child " << i;
+    EXPECT_GE(seen.top, driver->clientHeight()) << "child " << i << " would be seen";
   }
   EXPECT_EQ(driver->clientHeight(), TwipsToPixels(form.clientHeight, dpi));
 }

@@ -93,10 +93,9 @@ void Win32Driver::showKeyFaces() {
 
 // A point of the face inside the button's edge.
 ShownColour Win32Driver::keyFace(int index) {
-  const HWND key = GetDlgItem(window(), kFirstKeyId + index);
-  const HDC dc = GetDC(key);
+  const HDC dc = GetDC(key(index));
   const COLORREF colour = GetPixel(dc, 6, 4);
-  ReleaseDC(key, dc);
+  ReleaseDC(key(index), dc);
   return FromColorRef(colour);
 }
 
@@ -104,7 +103,7 @@ ShownColour Win32Driver::shownAs(Colour colour) {
   return FromColorRef(IsSystemColour(colour) ? GetSysColor(SystemColourIndex(colour)) : ToColorRef(colour));
 }
 
-void Win32Driver::clickKey(int index) { SendMessageA(GetDlgItem(window(), kFirstKeyId + index), BM_CLICK, 0, 0); }
+void Win32Driver::clickKey(int index) { SendMessageA(key(index), BM_CLICK, 0, 0); }
 void Win32Driver::clickControl(Control which) { SendMessageA(control(which), BM_CLICK, 0, 0); }
 void Win32Driver::clickCloseBox() { PostMessageA(window(), WM_CLOSE, 0, 0); }
 
@@ -125,6 +124,8 @@ bool Win32Driver::windowShown() { return IsWindowVisible(window()) != FALSE; }
 std::unique_ptr<WindowSystemDriver::SafetyNet> Win32Driver::safetyNet(std::chrono::seconds after) {
   return std::make_unique<QuitLater>(after);
 }
+
+HWND Win32Driver::key(int index) const { return GetDlgItem(window(), kFirstKeyId + index); }
 
 HWND Win32Driver::control(Control which) const {
   return GetDlgItem(window(), kFirstControlId + static_cast<int>(which));

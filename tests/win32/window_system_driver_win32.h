@@ -19,6 +19,10 @@ class Win32Driver final : public WindowSystemDriver {
   WindowSystem& windowSystem() override { return ws_; }
   win32::Win32WindowSystem& ws() { return ws_; }
   win32::MessageLoop& loop() { return loop_; }
+  // The main window, and its children by their control ids.
+  HWND window() const { return win32::ToHwnd(ws_.nativeHandle()); }
+  HWND key(int index) const;
+  HWND control(Control which) const;
 
   void turn() override;
   int dpi() override;
@@ -37,9 +41,6 @@ class Win32Driver final : public WindowSystemDriver {
   std::unique_ptr<SafetyNet> safetyNet(std::chrono::seconds after) override;
 
  private:
-  HWND window() const { return win32::ToHwnd(ws_.nativeHandle()); }
-  HWND control(Control which) const;
-
   win32::MessageLoop loop_;
   win32::Win32WindowSystem ws_{GetModuleHandleA(nullptr), loop_};
 };

@@ -49,9 +49,7 @@ class WindowTest : public ::testing::Test {
     ws.setTimerEnabled(TimerName::tmrAbout, false);
   }
 
-  HWND window() const { return ToHwnd(ws.nativeHandle()); }
-  HWND keyButton(int index) const { return GetDlgItem(window(), kFirstKeyId + index); }
-  HWND control(Control control) const { return GetDlgItem(window(), kFirstControlId + static_cast<int>(control)); }
+  HWND window() const { return driver.window(); }
 
   lumio::testing::RecordingEvents events;
   lumio::testing::Win32Driver driver;
@@ -97,7 +95,7 @@ TEST_F(WindowTest, EveryChildIsANativeControlWithTheFormsFont) {
   const FormDescription& form = frmOSDLayout();
   for (const ChildDesc& child : form.children) {
     SCOPED_TRACE(std::string(child.name));
-    const HWND hwnd = control(child.control);
+    const HWND hwnd = driver.control(child.control);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), child.isTextBox ? "Edit" : "Button");
     EXPECT_EQ(FontOf(hwnd).lfFaceName, form.font.name);
@@ -106,7 +104,7 @@ TEST_F(WindowTest, EveryChildIsANativeControlWithTheFormsFont) {
   int ownerDrawn = 0;
   for (const KeyDesc& key : form.keys) {
     SCOPED_TRACE("key " + std::to_string(key.index));
-    const HWND hwnd = keyButton(key.index);
+    const HWND hwnd = driver.key(key.index);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_EQ(ClassOf(hwnd), "Button");
     const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
@@ -122,7 +120,7 @@ TEST_F(WindowTest, PictureKeysShowTheirPicture) {
   driver.showKeyFaces();
   for (const int index : {219, 220, 221}) {
     SCOPED_TRACE("key " + std::to_string(index));
-    const HWND key = keyButton(index);
+    const HWND key = driver.key(index);
     RECT rect{};
     GetClientRect(key, &rect);
     const KeyBitmap& picture = frmOSDLayout().pictureOf(*FindKey(index));

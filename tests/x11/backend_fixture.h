@@ -52,16 +52,20 @@ class TempProgramEnvironment final : public ProgramEnvironment {
   os::LinuxProgramEnvironment real_;
 };
 
-// The FLTK widget showing the form's child at this place (twips), read from
-// the window's widget tree: the children sit in its one client area.
-inline Fl_Widget* ChildAt(const X11WindowSystem& ws, int left, int top) {
+// The window's one client area, which holds the form's children (and clips
+// them); nullptr when the window is not made that way.
+inline Fl_Group* ClientArea(const X11WindowSystem& ws) {
   Fl_Window* window = fl_find(static_cast<Window>(ws.nativeHandle()));
-  if (window == nullptr || window->children() != 1 || window->child(0)->as_group() == nullptr) return nullptr;
-  const Fl_Group& area = *window->child(0)->as_group();
+  if (window == nullptr || window->children() != 1) return nullptr;
+  return window->child(0)->as_group();
+}
+// The FLTK widget showing the form's child at this place (twips).
+inline Fl_Widget* ChildAt(const X11WindowSystem& ws, int left, int top) {
+  const Fl_Group* area = ClientArea(ws);
   const int dpi = ScreenDpi(SharedDisplay());
-  for (int i = 0; i < area.children(); ++i)
-    if (area.child(i)->x() == TwipsToPixels(left, dpi) && area.child(i)->y() == TwipsToPixels(top, dpi))
-      return area.child(i);
+  for (int i = 0; area != nullptr && i < area->children(); ++i)
+    if (area->child(i)->x() == TwipsToPixels(left, dpi) && area->child(i)->y() == TwipsToPixels(top, dpi))
+      return area->child(i);
   return nullptr;
 }
 inline Fl_Button* KeyButton(const X11WindowSystem& ws, int index) {

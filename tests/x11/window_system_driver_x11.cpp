@@ -36,17 +36,15 @@ class X11Driver final : public WindowSystemDriver {
 
   std::vector<ChildSeen> children() override {
     std::vector<ChildSeen> seen;
-    const Fl_Window* window = top();
-    // The children sit in one area of the client's size, which clips them.
-    if (window == nullptr || window->children() != 1 || window->child(0)->as_group() == nullptr) {
+    const Fl_Group* area = x11::testing::ClientArea(ws_);
+    if (area == nullptr) {
       ADD_FAILURE() << "the window does not hold its children in one client area";
       return seen;
     }
-    const Fl_Group& area = *window->child(0)->as_group();
-    EXPECT_EQ((std::vector<int>{area.x(), area.y(), area.w(), area.h()}),
-              (std::vector<int>{0, 0, window->w(), window->h()}));
-    for (int i = 0; i < area.children(); ++i) {
-      const Fl_Widget& child = *area.child(i);
+    EXPECT_EQ((std::vector<int>{area->x(), area->y(), area->w(), area->h()}),
+              (std::vector<int>{0, 0, top()->w(), top()->h()}));
+    for (int i = 0; i < area->children(); ++i) {
+      const Fl_Widget& child = *area->child(i);
       const auto* input = dynamic_cast<const Fl_Input*>(&child);
       const char* caption = input != nullptr ? input->value() : child.label();
       seen.push_back({caption != nullptr ? caption : "", child.x(), child.y(), child.w(), child.h()});
@@ -89,13 +87,9 @@ class X11Driver final : public WindowSystemDriver {
   }
 
  private:
-  class Net final : public SafetyNet {
-   public:
-    Net(x11::X11WindowSystem& ws, double seconds) : deadline_(ws, seconds) {}
-    bool caught() const override { return deadline_.fired(); }
-
-   private:
-    x11::testing::LoopDeadline deadline_;
+  struct Net final : SafetyNet, x11::testing::LoopDeadline {
+    using LoopDeadline::LoopDeadline;
+    bool caught() const override { return fired(); }
   };
 
   Fl_Window* top() { return fl_find(static_cast<::Window>(ws_.nativeHandle())); }
