@@ -2,11 +2,9 @@
 
 #include <linux/netlink.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>

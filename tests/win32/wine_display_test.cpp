@@ -6,10 +6,8 @@
 // the win32.wine_virtual_desktop fixture), which covers the whole screen.
 #include <gtest/gtest.h>
 
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
